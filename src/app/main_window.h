@@ -1,0 +1,14 @@
+// The main window's class and the one centred, fixed-size window made from it.
+#pragma once
+
+#include <windows.h>
+
+const int ClientWidth = 400;
+const int ClientHeight = 200;
+const DWORD MainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+const int AppIconId = 101;
+
+ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon);
+HWND CreateMainWindow(HINSTANCE instance);
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

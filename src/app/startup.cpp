@@ -1,0 +1,78 @@
+// Start-up: the elevation check and relaunch, and the process-wide paths the DNS code needs.
+#include "app/startup.h"
+
+#include <strsafe.h>
+
+#include "app/process_state.h"
+
+ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
+
+bool IsProcessElevated()
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+
+    TOKEN_ELEVATION elevation = {};
+    DWORD returnedBytes;
+    BOOL queried = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &returnedBytes);
+    CloseHandle(token);
+    return queried && elevation.TokenIsElevated != 0;
+}
+
+int RelaunchElevated(const wchar_t* parameters)
+{
+    wchar_t modulePath[PathUnits] = {};
+    if (GetModuleFileNameW(nullptr, modulePath, ARRAYSIZE(modulePath)) == 0)
+        return 0;
+
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = L"runas";
+    info.lpFile = modulePath;
+    info.lpParameters = (parameters && parameters[0] != L'\0') ? parameters : nullptr;
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExProc(&info))
+        return 0;
+
+    if (info.hProcess)
+        CloseHandle(info.hProcess);
+    return 1;
+}
+
+// The saved settings live beside the executable. A path that had to be cut would name another
+// file or folder, so it is left empty instead: nothing is then saved, and nothing is switched.
+static void InitializeStateFilePath()
+{
+    DWORD length = GetModuleFileNameW(nullptr, StateFilePath, PathUnits);
+    if (length >= static_cast<DWORD>(PathUnits)) {
+        StateFilePath[0] = L'\0';
+        return;
+    }
+    wchar_t* lastBackslash = wcsrchr(StateFilePath, L'\\');
+    if (lastBackslash)
+        lastBackslash[1] = L'\0';
+    else
+        StateFilePath[0] = L'\0';
+    if (FAILED(StringCchCatW(StateFilePath, PathUnits, L"nublaro.txt")))
+        StateFilePath[0] = L'\0';
+}
+
+void InitializePaths()
+{
+    wchar_t windowsDirectory[PathUnits] = {};
+    BOOL wow64 = FALSE;
+    HMODULE ipHelper = GetModuleHandleW(L"iphlpapi.dll");
+
+    InitializeStateFilePath();
+    GetWindowsDirectoryW(windowsDirectory, PathUnits); // a failure leaves the directory part empty
+    IsWow64Process(GetCurrentProcess(), &wow64);      // a failure leaves the native folder
+    // A 32-bit process on 64-bit Windows would be redirected to the 32-bit netsh; Sysnative avoids that.
+    StringCchPrintfW(NetshPath, PathUnits, L"%ls\\%ls\\netsh.exe", windowsDirectory,
+                     wow64 ? L"Sysnative" : L"System32");
+
+    if (ipHelper)
+        SetInterfaceDnsSettingsProc = reinterpret_cast<SetInterfaceDnsSettingsFn*>(
+            reinterpret_cast<void*>(GetProcAddress(ipHelper, "SetInterfaceDnsSettings")));
+}

@@ -1,0 +1,99 @@
+// Adapter inventory: the network adapters that can carry DNS servers, and whether filtering mode is on.
+#include "dns/adapter_inventory.h"
+
+GetAdaptersAddressesFn* GetAdaptersAddressesProc = GetAdaptersAddresses;
+ConvertInterfaceIndexToLuidFn* ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
+ConvertInterfaceLuidToGuidFn* ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
+
+// Addresses and DNS servers are left out: the inventory needs names, indices, type and status only.
+static const ULONG AdapterQueryFlags =
+    GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
+static const ULONG FirstQueryBytes = 15000;
+static const int MaxQueryCalls = 3;
+
+// Returns the platform's adapter list in a heap buffer the caller frees, or null.
+static IP_ADAPTER_ADDRESSES* QueryAdapterList()
+{
+    HANDLE heap = GetProcessHeap();
+    ULONG size = FirstQueryBytes;
+    IP_ADAPTER_ADDRESSES* list = nullptr;
+    ULONG result;
+    int calls = 0;
+    do {
+        if (list)
+            HeapFree(heap, 0, list);
+        list = static_cast<IP_ADAPTER_ADDRESSES*>(HeapAlloc(heap, 0, size));
+        if (!list)
+            return nullptr;
+        result = GetAdaptersAddressesProc(AF_UNSPEC, AdapterQueryFlags, nullptr, list, &size);
+        ++calls;
+    } while (result == ERROR_BUFFER_OVERFLOW && calls < MaxQueryCalls);
+
+    if (result != ERROR_SUCCESS) {
+        HeapFree(heap, 0, list);
+        return nullptr;
+    }
+    return list;
+}
+
+static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilter filter)
+{
+    if (!adapter->AdapterName)
+        return false;
+    if (adapter->IfIndex == 0 && adapter->Ipv6IfIndex == 0)
+        return false;
+    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || adapter->IfType == IF_TYPE_TUNNEL)
+        return false;
+    return filter == AllAdapters || adapter->OperStatus == IfOperStatusUp;
+}
+
+static void FindInterfaceGuid(ULONG index, GUID* guid)
+{
+    NET_LUID luid;
+    if (ConvertInterfaceIndexToLuidProc(index, &luid) == NO_ERROR)
+        ConvertInterfaceLuidToGuidProc(&luid, guid); // a failure leaves the GUID zero; the netsh path needs none
+}
+
+// Returns false for an adapter whose name does not fit: a cut name would address another registry key.
+static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, AdapterRecord* record)
+{
+    wchar_t name[AdapterNameUnits];
+    if (MultiByteToWideChar(CP_ACP, 0, adapter->AdapterName, -1, name, AdapterNameUnits) == 0)
+        return false;
+
+    ZeroMemory(record, sizeof(*record));
+    CopyMemory(record->Name, name, sizeof(name));
+    record->Ipv4InterfaceIndex = adapter->IfIndex;
+    record->Ipv6InterfaceIndex = adapter->Ipv6IfIndex;
+    ReadInterfaceNameServers(Ipv4Family, record->Name, record->Ipv4Servers);
+    ReadInterfaceNameServers(Ipv6Family, record->Name, record->Ipv6Servers);
+    FindInterfaceGuid(record->Ipv4InterfaceIndex != 0 ? record->Ipv4InterfaceIndex : record->Ipv6InterfaceIndex,
+                      &record->InterfaceGuid);
+    return true;
+}
+
+int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter)
+{
+    IP_ADAPTER_ADDRESSES* list = QueryAdapterList();
+    if (!list)
+        return 0;
+
+    int filled = 0;
+    for (const IP_ADAPTER_ADDRESSES* adapter = list; adapter && filled < capacity; adapter = adapter->Next) {
+        if (CanCarryDnsServers(adapter, filter) && FillRecord(adapter, &records[filled]))
+            ++filled;
+    }
+    HeapFree(GetProcessHeap(), 0, list);
+    return filled;
+}
+
+int DetectFilteringMode()
+{
+    AdapterRecord adapters[MaxAdapters];
+    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
+    for (int i = 0; i < count; ++i) {
+        if (ListHasFilterAddress(adapters[i].Ipv4Servers) || ListHasFilterAddress(adapters[i].Ipv6Servers))
+            return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,39 @@
+// Adapter inventory: the network adapters that can carry DNS servers, and whether filtering mode is on.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+
+#include "dns/server_list.h"
+
+const int AdapterNameUnits = 40;
+const int MaxAdapters = 32;
+
+// One adapter as the inventory sees it; also one row of the saved settings, where only the name and
+// the two lists are set.
+struct AdapterRecord {
+    wchar_t Name[AdapterNameUnits];
+    GUID InterfaceGuid;
+    ULONG Ipv4InterfaceIndex;
+    ULONG Ipv6InterfaceIndex;
+    DnsServerList Ipv4Servers;
+    DnsServerList Ipv6Servers;
+};
+
+// 1 keeps only adapters that are up; 0 keeps every adapter that can carry DNS servers.
+typedef int AdapterFilter;
+const AdapterFilter AllAdapters = 0;
+const AdapterFilter OperationalAdapters = 1;
+
+int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter);
+int DetectFilteringMode();
+
+// The IP Helper calls of the inventory, replaceable so that tests can present adapter lists of their own.
+typedef ULONG WINAPI GetAdaptersAddressesFn(ULONG family, ULONG flags, PVOID reserved,
+                                            PIP_ADAPTER_ADDRESSES addresses, PULONG size);
+typedef NETIO_STATUS WINAPI ConvertInterfaceIndexToLuidFn(NET_IFINDEX index, PNET_LUID luid);
+typedef NETIO_STATUS WINAPI ConvertInterfaceLuidToGuidFn(const NET_LUID* luid, GUID* guid);
+extern GetAdaptersAddressesFn* GetAdaptersAddressesProc;
+extern ConvertInterfaceIndexToLuidFn* ConvertInterfaceIndexToLuidProc;
+extern ConvertInterfaceLuidToGuidFn* ConvertInterfaceLuidToGuidProc;

@@ -1,0 +1,105 @@
+// DNS server lists: the filter resolver's addresses, and a family's static servers as the registry holds them.
+#include "dns/server_list.h"
+
+#include <strsafe.h>
+
+// AdGuard DNS, default servers: free, no account, blocks advertising and tracking domains.
+const wchar_t* const FilterResolverAddresses[4] = {
+    L"94.140.14.14",
+    L"94.140.15.15",
+    L"2a10:50c0::ad1:ff",
+    L"2a10:50c0::ad2:ff",
+};
+const wchar_t FilterServerListIpv4[] = L"94.140.14.14,94.140.15.15";
+const wchar_t FilterServerListIpv6[] = L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff";
+
+void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out)
+{
+    out[0] = L'\0';
+
+    wchar_t keyPath[200];
+    // A cut path would name another interface's key, so a name that does not fit reads as nothing.
+    if (FAILED(StringCchPrintfW(keyPath, ARRAYSIZE(keyPath),
+                                L"SYSTEM\\CurrentControlSet\\Services\\%ls\\Parameters\\Interfaces\\%ls",
+                                family == Ipv4Family ? L"Tcpip" : L"Tcpip6", adapterName)))
+        return;
+
+    DWORD bytes = DnsServerListUnits * sizeof(wchar_t);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, keyPath, L"NameServer", RRF_RT_REG_SZ, nullptr, out, &bytes) !=
+        ERROR_SUCCESS) {
+        out[0] = L'\0';
+        return;
+    }
+    NormalizeServerList(out);
+}
+
+static bool IsListSeparator(wchar_t c)
+{
+    return c == L' ' || c == L',' || c == L';';
+}
+
+void NormalizeServerList(wchar_t* list)
+{
+    wchar_t* write = list;
+    bool separatorPending = false;
+    for (const wchar_t* read = list; *read != L'\0'; ++read) {
+        if (IsListSeparator(*read)) {
+            separatorPending = write != list;
+            continue;
+        }
+        if (separatorPending) {
+            *write++ = L',';
+            separatorPending = false;
+        }
+        *write++ = *read;
+    }
+    *write = L'\0';
+}
+
+wchar_t* NextListElement(wchar_t** cursor)
+{
+    wchar_t* start = *cursor;
+    while (*start == L',')
+        ++start;
+    if (*start == L'\0') {
+        *cursor = start;
+        return nullptr;
+    }
+    wchar_t* end = start;
+    while (*end != L'\0' && *end != L',')
+        ++end;
+    if (*end == L',')
+        *end++ = L'\0';
+    *cursor = end;
+    return start;
+}
+
+static wchar_t AsciiLower(wchar_t c)
+{
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool EqualIgnoringAsciiCase(const wchar_t* a, const wchar_t* b)
+{
+    for (; *a != L'\0' && *b != L'\0'; ++a, ++b) {
+        if (AsciiLower(*a) != AsciiLower(*b))
+            return false;
+    }
+    return *a == *b;
+}
+
+int ListHasFilterAddress(const wchar_t* list)
+{
+    DnsServerList copy;
+    // A list always fits; a longer text is judged by its first 255 units.
+    StringCchCopyW(copy, ARRAYSIZE(copy), list);
+
+    wchar_t* cursor = copy;
+    for (wchar_t* element = NextListElement(&cursor); element; element = NextListElement(&cursor)) {
+        for (const wchar_t* address : FilterResolverAddresses) {
+            if (EqualIgnoringAsciiCase(element, address))
+                return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,27 @@
+// DNS server lists: the filter resolver's addresses, and a family's static servers as the registry holds them.
+#pragma once
+
+#include <windows.h>
+
+// A server list is UTF-16 addresses separated by single commas; the empty list means automatic servers.
+const int DnsServerListUnits = 256;
+typedef wchar_t DnsServerList[DnsServerListUnits];
+
+// 0 selects IPv4; every other value selects IPv6.
+typedef int IpFamily;
+const IpFamily Ipv4Family = 0;
+const IpFamily Ipv6Family = 1;
+
+extern const wchar_t* const FilterResolverAddresses[4];
+extern const wchar_t FilterServerListIpv4[];
+extern const wchar_t FilterServerListIpv6[];
+
+void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out);
+void NormalizeServerList(wchar_t* list);
+int ListHasFilterAddress(const wchar_t* list);
+
+// Cuts the next comma-separated element out of a list being split in place and advances the cursor
+// past it; empty fields are skipped. Returns null when no element is left.
+wchar_t* NextListElement(wchar_t** cursor);
+
+bool EqualIgnoringAsciiCase(const wchar_t* a, const wchar_t* b);
