@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "support/disposable_machine.h"
+
+static SHELLEXECUTEINFOW SeenInfo;
+static std::wstring SeenFile;
+static std::wstring SeenParameters;
+static bool ParametersWereNull;
+static HANDLE ProcessToHandBack;
+static BOOL ShellAnswer;
+
+static BOOL WINAPI RecordingShellExecuteEx(SHELLEXECUTEINFOW* info)
+{
+    SeenInfo = *info;
+    SeenFile = info->lpFile ? info->lpFile : L"";
+    ParametersWereNull = info->lpParameters == nullptr;
+    SeenParameters = info->lpParameters ? info->lpParameters : L"";
+    if (ShellAnswer)
+        info->hProcess = ProcessToHandBack;
+    return ShellAnswer;
+}
+
+class RelaunchElevatedTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ShellExecuteExProc = RecordingShellExecuteEx;
+        ShellAnswer = TRUE;
+        ProcessToHandBack = nullptr;
+    }
+    void TearDown() override { ShellExecuteExProc = ShellExecuteExW; }
+};
+
+static std::wstring OwnModulePath()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return path;
+}
+
+TEST_F(RelaunchElevatedTest, AsksTheShellToStartThisExecutableAsAdministrator)
+{
+    EXPECT_EQ(RelaunchElevated(L"x"), 1);
+    EXPECT_EQ(SeenInfo.cbSize, sizeof(SHELLEXECUTEINFOW));
+    EXPECT_EQ(SeenInfo.fMask, static_cast<ULONG>(SEE_MASK_NOCLOSEPROCESS));
+    EXPECT_STREQ(SeenInfo.lpVerb, L"runas");
+    EXPECT_EQ(SeenFile, OwnModulePath());
+    EXPECT_EQ(SeenInfo.nShow, SW_SHOWNORMAL);
+    EXPECT_EQ(SeenInfo.hwnd, nullptr);
+    EXPECT_EQ(SeenInfo.lpDirectory, nullptr);
+}
+
+TEST_F(RelaunchElevatedTest, ForwardsTheCommandLineUnchangedAndAnEmptyOneAsNone)
+{
+    const wchar_t* forwarded = L"  /x \"quoted arg\" \u00f1 trailing  ";
+    RelaunchElevated(forwarded);
+    EXPECT_FALSE(ParametersWereNull);
+    EXPECT_EQ(SeenParameters, forwarded);
+
+    RelaunchElevated(L"");
+    EXPECT_TRUE(ParametersWereNull) << "an empty command line starts the copy with no parameters at all";
+
+    RelaunchElevated(nullptr);
+    EXPECT_TRUE(ParametersWereNull);
+}
+
+TEST_F(RelaunchElevatedTest, ClosesTheNewProcessHandleAndReportsWhatTheShellDid)
+{
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &ProcessToHandBack,
+                                0, FALSE, DUPLICATE_SAME_ACCESS));
+    EXPECT_EQ(RelaunchElevated(L""), 1);
+    DWORD flags;
+    EXPECT_FALSE(GetHandleInformation(ProcessToHandBack, &flags)) << "nothing waits for the elevated copy";
+
+    ShellAnswer = FALSE;
+    EXPECT_EQ(RelaunchElevated(L""), 0) << "the shell refused or the user declined";
+}
+
+TEST(IsProcessElevated, ReportsTheTokensElevation)
+{
+    if (!RunningUnderWine())
+        GTEST_SKIP() << "the answer depends on how the test was started; Wine's token is elevated";
+    EXPECT_TRUE(IsProcessElevated());
+}
+
+TEST(InitializePaths, PutsTheSavedSettingsBesideTheExecutableAndFindsNetsh)
+{
+    InitializePaths();
+
+    std::wstring module = OwnModulePath();
+    std::wstring directory = module.substr(0, module.rfind(L'\\') + 1);
+    EXPECT_EQ(std::wstring(StateFilePath), directory + L"nublaro.txt");
+
+    wchar_t windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    EXPECT_EQ(std::wstring(NetshPath), std::wstring(windows) + L"\\System32\\netsh.exe");
+
+    FARPROC offered = GetProcAddress(GetModuleHandleW(L"iphlpapi.dll"), "SetInterfaceDnsSettings");
+    EXPECT_EQ(reinterpret_cast<void*>(SetInterfaceDnsSettingsProc), reinterpret_cast<void*>(offered))
+        << "null where the system lacks the call, as Wine does";
+}

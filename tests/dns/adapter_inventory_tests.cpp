@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dns/adapter_inventory.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/registry.h"
+
+static const IF_OPER_STATUS Up = IfOperStatusUp;
+static const IF_OPER_STATUS Down = IfOperStatusDown;
+
+#define ADAPTER(n) "{7E57B0" #n "-5E7E-4C15-9D00-0000000000" #n "}"
+#define WIDE_ADAPTER(n) L"{7E57B0" #n "-5E7E-4C15-9D00-0000000000" #n "}"
+
+class AdapterInventoryTest : public testing::Test {
+protected:
+    void SetUp() override { SKIP_UNLESS_DISPOSABLE_MACHINE(); }
+    void TearDown() override
+    {
+        PresentMachineAdapters();
+        if (!RunningUnderWine())
+            return;
+        for (const wchar_t* name : {WIDE_ADAPTER(11), WIDE_ADAPTER(12), WIDE_ADAPTER(13), WIDE_ADAPTER(14)})
+            DeleteInterfaceKeys(name);
+    }
+
+    int Enumerate(AdapterFilter filter, int capacity = MaxAdapters)
+    {
+        memset(records, 0xAB, sizeof(records));
+        return EnumerateAdapters(records, capacity, filter);
+    }
+
+    AdapterRecord records[MaxAdapters + 1];
+};
+
+TEST_F(AdapterInventoryTest, FillsRecordsInPlatformOrderWithBothFamiliesServers)
+{
+    const FakeAdapter adapters[] = {
+        {ADAPTER(11), 11, 21, Up, Ethernet},
+        {ADAPTER(12), 12, 0, Up, IF_TYPE_IEEE80211},
+    };
+    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"10.0.0.1 10.0.0.2");
+    SetNameServer(Ipv6Family, WIDE_ADAPTER(11), L"fd00::1");
+    SetNameServer(Ipv6Family, WIDE_ADAPTER(12), L"fd00::12");
+    PresentFakeAdapters(adapters, 2);
+
+    ASSERT_EQ(Enumerate(OperationalAdapters), 2);
+    EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(11));
+    EXPECT_EQ(records[0].Ipv4InterfaceIndex, 11u);
+    EXPECT_EQ(records[0].Ipv6InterfaceIndex, 21u);
+    EXPECT_STREQ(records[0].Ipv4Servers, L"10.0.0.1,10.0.0.2");
+    EXPECT_STREQ(records[0].Ipv6Servers, L"fd00::1");
+    EXPECT_TRUE(IsEqualGUID(records[0].InterfaceGuid, FakeInterfaceGuid(11)));
+
+    EXPECT_STREQ(records[1].Name, WIDE_ADAPTER(12));
+    EXPECT_STREQ(records[1].Ipv4Servers, L"");
+    EXPECT_STREQ(records[1].Ipv6Servers, L"fd00::12") << "both families are read even without an IPv6 index";
+    EXPECT_EQ(records[1].Name[AdapterNameUnits - 1], L'\0') << "records are cleared before they are filled";
+    EXPECT_EQ(records[1].Ipv4Servers[DnsServerListUnits - 1], L'\0');
+
+    EXPECT_EQ(records[2].Ipv4InterfaceIndex, 0xABABABABu) << "records after the last are not touched";
+}
+
+TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
+{
+    const FakeAdapter adapters[] = {
+        {ADAPTER(11), 1, 0, Up, IF_TYPE_SOFTWARE_LOOPBACK},
+        {ADAPTER(12), 2, 0, Up, IF_TYPE_TUNNEL},
+        {ADAPTER(13), 0, 0, Up, Ethernet},
+        {nullptr, 4, 0, Up, Ethernet},
+        {"{7E57B099-5E7E-4C15-9D00-000000000099}-far-too-long-to-fit", 5, 0, Up, Ethernet},
+        {ADAPTER(14), 6, 0, Up, Ethernet},
+    };
+    PresentFakeAdapters(adapters, 6);
+    for (AdapterFilter filter : {AllAdapters, OperationalAdapters}) {
+        SCOPED_TRACE(filter);
+        ASSERT_EQ(Enumerate(filter), 1);
+        EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(14));
+    }
+}
+
+TEST_F(AdapterInventoryTest, KeepsAdaptersThatAreDownOnlyWithoutTheFilter)
+{
+    const FakeAdapter adapters[] = {
+        {ADAPTER(11), 11, 0, Down, Ethernet},
+        {ADAPTER(12), 12, 0, IfOperStatusNotPresent, Ethernet},
+        {ADAPTER(13), 13, 0, Up, Ethernet},
+    };
+    PresentFakeAdapters(adapters, 3);
+    EXPECT_EQ(Enumerate(AllAdapters), 3);
+    ASSERT_EQ(Enumerate(OperationalAdapters), 1);
+    EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(13));
+    EXPECT_EQ(Enumerate(5), 1) << "every filter but 0 keeps operational adapters only";
+}
+
+TEST_F(AdapterInventoryTest, StopsAtCapacityWithTheFirstAdapters)
+{
+    const FakeAdapter adapters[] = {
+        {ADAPTER(11), 11, 0, Up, Ethernet},
+        {ADAPTER(12), 12, 0, Up, Ethernet},
+        {ADAPTER(13), 13, 0, Up, Ethernet},
+    };
+    PresentFakeAdapters(adapters, 3);
+    ASSERT_EQ(Enumerate(OperationalAdapters, 2), 2);
+    EXPECT_STREQ(records[1].Name, WIDE_ADAPTER(12));
+    EXPECT_EQ(records[2].Ipv4InterfaceIndex, 0xABABABABu);
+    EXPECT_EQ(Enumerate(OperationalAdapters, 0), 0);
+}
+
+TEST_F(AdapterInventoryTest, FindsTheGuidOfAnIpv6OnlyAdapterFromItsIpv6Index)
+{
+    const FakeAdapter adapters[] = {{ADAPTER(11), 0, 31, Up, Ethernet}};
+    PresentFakeAdapters(adapters, 1);
+    ASSERT_EQ(Enumerate(OperationalAdapters), 1);
+    EXPECT_EQ(records[0].Ipv4InterfaceIndex, 0u);
+    EXPECT_EQ(records[0].Ipv6InterfaceIndex, 31u);
+    EXPECT_TRUE(IsEqualGUID(records[0].InterfaceGuid, FakeInterfaceGuid(31)));
+}
+
+TEST_F(AdapterInventoryTest, KeepsAnAdapterWhoseIndexCannotBeConverted)
+{
+    const FakeAdapter adapters[] = {{ADAPTER(11), 11, 0, Up, Ethernet}, {ADAPTER(12), 12, 0, Up, Ethernet}};
+    PresentFakeAdapters(adapters, 2);
+    FailingConversionIndex = 11;
+    ASSERT_EQ(Enumerate(OperationalAdapters), 2);
+    EXPECT_TRUE(IsEqualGUID(records[0].InterfaceGuid, GUID_NULL));
+    EXPECT_TRUE(IsEqualGUID(records[1].InterfaceGuid, FakeInterfaceGuid(12)));
+}
+
+TEST_F(AdapterInventoryTest, AsksForMoreRoomAtMostTwice)
+{
+    const FakeAdapter adapters[] = {{ADAPTER(11), 11, 0, Up, Ethernet}};
+    const struct {
+        int overflowAnswers;
+        int expectedCalls;
+        int expectedRecords;
+    } cases[] = {{0, 1, 1}, {1, 2, 1}, {2, 3, 1}, {3, 3, 0}, {5, 3, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.overflowAnswers);
+        PresentFakeAdapters(adapters, 1);
+        FakeOverflowAnswers = c.overflowAnswers;
+        EXPECT_EQ(Enumerate(OperationalAdapters), c.expectedRecords);
+        EXPECT_EQ(FakeQueryCalls, c.expectedCalls);
+        EXPECT_EQ(FakeQuerySizes[0], 15000u);
+        if (c.expectedCalls > 2) {
+            EXPECT_EQ(FakeQuerySizes[2], 17000u);
+        }
+        if (c.expectedCalls > 1) {
+            EXPECT_EQ(FakeQuerySizes[1], 16000u) << "the second call uses the size the platform asked for";
+        }
+    }
+}
+
+TEST_F(AdapterInventoryTest, GrowsTheBufferForALongAdapterList)
+{
+    static FakeAdapter many[40];
+    static char names[40][48];
+    for (int i = 0; i < 40; ++i) {
+        snprintf(names[i], sizeof(names[i]), "{7E57C0%02d-5E7E-4C15-9D00-0000000000%02d}", i, i);
+        many[i] = {names[i], static_cast<ULONG>(100 + i), 0, Up, Ethernet};
+    }
+    PresentFakeAdapters(many, 40);
+    EXPECT_EQ(Enumerate(OperationalAdapters), MaxAdapters);
+    EXPECT_EQ(FakeQueryCalls, 2);
+    EXPECT_STREQ(records[MaxAdapters - 1].Name, L"{7E57C031-5E7E-4C15-9D00-000000000031}");
+}
+
+TEST_F(AdapterInventoryTest, GivesNoRecordsWhenThePlatformFails)
+{
+    const FakeAdapter adapters[] = {{ADAPTER(11), 11, 0, Up, Ethernet}};
+    PresentFakeAdapters(adapters, 1);
+    FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
+    EXPECT_EQ(Enumerate(AllAdapters), 0);
+    EXPECT_EQ(FakeQueryCalls, 1);
+
+    PresentFakeAdapters(adapters, 0);
+    EXPECT_EQ(Enumerate(AllAdapters), 0);
+}
+
+TEST_F(AdapterInventoryTest, ReadsTheMachinesOwnAdapters)
+{
+    PresentMachineAdapters();
+    int count = Enumerate(AllAdapters);
+    ASSERT_GE(count, 1) << "Wine presents the host's interfaces";
+    for (int i = 0; i < count; ++i) {
+        SCOPED_TRACE(records[i].Name);
+        EXPECT_EQ(records[i].Name[0], L'{');
+        EXPECT_NE(records[i].Ipv4InterfaceIndex, 1u) << "loopback is never listed";
+        EXPECT_FALSE(IsEqualGUID(records[i].InterfaceGuid, GUID_NULL));
+    }
+    EXPECT_LE(Enumerate(OperationalAdapters), count);
+}
+
+class DetectFilteringModeTest : public AdapterInventoryTest {};
+
+TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFilter)
+{
+    const FakeAdapter adapters[] = {
+        {ADAPTER(11), 11, 21, Up, Ethernet},
+        {ADAPTER(12), 12, 22, Down, Ethernet},
+        {ADAPTER(13), 13, 23, Up, Ethernet},
+    };
+    PresentFakeAdapters(adapters, 3);
+    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"10.0.0.1");
+    SetNameServer(Ipv4Family, WIDE_ADAPTER(13), L"10.0.0.3");
+    EXPECT_EQ(DetectFilteringMode(), 0);
+
+    SetNameServer(Ipv4Family, WIDE_ADAPTER(12), FilterServerListIpv4);
+    EXPECT_EQ(DetectFilteringMode(), 0) << "adapters that are down are never looked at";
+
+    SetNameServer(Ipv6Family, WIDE_ADAPTER(13), L"fd00::1 2a10:50c0::ad2:ff");
+    EXPECT_EQ(DetectFilteringMode(), 1) << "second element of the last adapter's IPv6 list";
+
+    DeleteNameServer(Ipv6Family, WIDE_ADAPTER(13));
+    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"2a10:50c0::ad1:ff");
+    EXPECT_EQ(DetectFilteringMode(), 1) << "the family of the address is not consulted";
+}
+
+TEST_F(DetectFilteringModeTest, IsOffWithoutAdapters)
+{
+    PresentFakeAdapters(nullptr, 0);
+    EXPECT_EQ(DetectFilteringMode(), 0);
+}

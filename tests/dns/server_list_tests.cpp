@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dns/server_list.h"
+#include "support/disposable_machine.h"
+#include "support/registry.h"
+
+static const wchar_t TestAdapter[] = L"{7E57A001-5E7E-4C15-9D00-000000000001}";
+
+static std::wstring Normalized(const wchar_t* text)
+{
+    wchar_t buffer[DnsServerListUnits];
+    wcscpy(buffer, text);
+    NormalizeServerList(buffer);
+    return buffer;
+}
+
+TEST(NormalizeServerList, JoinsElementsWithSingleCommas)
+{
+    const struct {
+        const wchar_t* input;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"1.1.1.1 8.8.8.8", L"1.1.1.1,8.8.8.8"},
+        {L" ,1.1.1.1,,8.8.8.8; ;9.9.9.9, ", L"1.1.1.1,8.8.8.8,9.9.9.9"},
+        {L";;; , ,", L""},
+        {L"", L""},
+        {L"1.1.1.1\t8.8.8.8", L"1.1.1.1\t8.8.8.8"},
+        {L"fe80::1%12 \r\n 10.0.0.1", L"fe80::1%12,\r\n,10.0.0.1"},
+        {L"a", L"a"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(Normalized(c.input), c.expected);
+    }
+}
+
+TEST(ListHasFilterAddress, ComparesWholeElementsIgnoringAsciiCase)
+{
+    const struct {
+        const wchar_t* list;
+        int expected;
+    } cases[] = {
+        {L"", 0},
+        {L",,,", 0},
+        {L"1.1.1.1,2A10:50C0::AD2:FF", 1},
+        {L"94.140.14.14 ", 0},
+        {L"094.140.14.14", 0},
+        {L"2a10:50c0:0:0:0:0:ad1:ff", 0},
+        {L",,94.140.15.15,,", 1},
+        {L"2a10:50c0::ad1:ff", 1},
+        {L"1.1.1.1;94.140.14.14", 0},
+        {L"9.9.9.9,8.8.8.8", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        EXPECT_EQ(ListHasFilterAddress(c.list), c.expected);
+    }
+}
+
+TEST(FilterServerLists, AreTheTableEntriesJoinedAndAlreadyNormal)
+{
+    EXPECT_EQ(std::wstring(FilterServerListIpv4),
+              std::wstring(FilterResolverAddresses[0]) + L"," + FilterResolverAddresses[1]);
+    EXPECT_EQ(std::wstring(FilterServerListIpv6),
+              std::wstring(FilterResolverAddresses[2]) + L"," + FilterResolverAddresses[3]);
+    EXPECT_EQ(Normalized(FilterServerListIpv4), FilterServerListIpv4);
+    EXPECT_EQ(Normalized(FilterServerListIpv6), FilterServerListIpv6);
+    EXPECT_EQ(ListHasFilterAddress(FilterServerListIpv4), 1);
+    EXPECT_EQ(ListHasFilterAddress(FilterServerListIpv6), 1);
+    for (const wchar_t* address : FilterResolverAddresses) {
+        SCOPED_TRACE(address);
+        for (const wchar_t* c = address; *c; ++c)
+            EXPECT_FALSE(*c >= L'A' && *c <= L'Z') << "addresses are written in lower case";
+    }
+}
+
+TEST(NextListElement, SkipsEmptyFields)
+{
+    wchar_t list[] = L",,a,,b c,;,";
+    wchar_t* cursor = list;
+    EXPECT_STREQ(NextListElement(&cursor), L"a");
+    EXPECT_STREQ(NextListElement(&cursor), L"b c");
+    EXPECT_STREQ(NextListElement(&cursor), L";");
+    EXPECT_EQ(NextListElement(&cursor), nullptr);
+    EXPECT_EQ(NextListElement(&cursor), nullptr);
+}
+
+class ReadInterfaceNameServersTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_UNLESS_DISPOSABLE_MACHINE();
+        DeleteInterfaceKeys(TestAdapter);
+    }
+    void TearDown() override
+    {
+        if (RunningUnderWine())
+            DeleteInterfaceKeys(TestAdapter);
+    }
+
+    std::wstring Read(IpFamily family, const wchar_t* adapter = TestAdapter)
+    {
+        DnsServerList out;
+        wmemset(out, L'#', DnsServerListUnits);
+        ReadInterfaceNameServers(family, adapter, out);
+        return out;
+    }
+};
+
+TEST_F(ReadInterfaceNameServersTest, NormalizesMessySeparators)
+{
+    SetNameServer(Ipv4Family, TestAdapter, L" ,10.0.0.1,,10.0.0.2; ;10.0.0.3, ");
+    EXPECT_EQ(Read(Ipv4Family), L"10.0.0.1,10.0.0.2,10.0.0.3");
+}
+
+TEST_F(ReadInterfaceNameServersTest, ReadsEachFamilyUnderItsOwnKey)
+{
+    SetNameServer(Ipv4Family, TestAdapter, L"10.0.0.1");
+    SetNameServer(Ipv6Family, TestAdapter, L"fd00::1 fd00::2");
+    EXPECT_EQ(Read(Ipv4Family), L"10.0.0.1");
+    EXPECT_EQ(Read(Ipv6Family), L"fd00::1,fd00::2");
+    EXPECT_EQ(Read(7), L"fd00::1,fd00::2") << "every family but 0 is IPv6";
+}
+
+TEST_F(ReadInterfaceNameServersTest, ReadsNothingWithoutAStringValue)
+{
+    EXPECT_EQ(Read(Ipv4Family), L"") << "missing key";
+
+    SetNameServer(Ipv6Family, TestAdapter, L"fd00::1");
+    EXPECT_EQ(Read(Ipv4Family), L"") << "missing value";
+
+    SetNameServer(Ipv4Family, TestAdapter, L"");
+    EXPECT_EQ(Read(Ipv4Family), L"") << "empty value";
+
+    SetNameServer(Ipv4Family, TestAdapter, L" ; , ");
+    EXPECT_EQ(Read(Ipv4Family), L"") << "separators only";
+
+    DWORD number = 0x01010101;
+    SetNameServerValue(Ipv4Family, TestAdapter, REG_DWORD, &number, sizeof(number));
+    EXPECT_EQ(Read(Ipv4Family), L"") << "number";
+
+    const wchar_t text[] = L"10.0.0.1";
+    SetNameServerValue(Ipv4Family, TestAdapter, REG_BINARY, text, sizeof(text));
+    EXPECT_EQ(Read(Ipv4Family), L"") << "raw bytes";
+
+    const wchar_t multi[] = L"10.0.0.1\0" L"10.0.0.2\0";
+    SetNameServerValue(Ipv4Family, TestAdapter, REG_MULTI_SZ, multi, sizeof(multi));
+    EXPECT_EQ(Read(Ipv4Family), L"") << "multi-string";
+}
+
+TEST_F(ReadInterfaceNameServersTest, ReadsAFullListButNothingLonger)
+{
+    std::wstring longest(255, L'1');
+    SetNameServer(Ipv4Family, TestAdapter, longest.c_str());
+    EXPECT_EQ(Read(Ipv4Family), longest);
+
+    std::wstring tooLong(256, L'1');
+    SetNameServer(Ipv4Family, TestAdapter, tooLong.c_str());
+    EXPECT_EQ(Read(Ipv4Family), L"") << "a cut list would name other servers";
+}
+
+TEST_F(ReadInterfaceNameServersTest, ReadsNothingForANameThatWouldCutTheKeyPath)
+{
+    // 62 units of "SYSTEM\...\Interfaces\" and this name fill the 199 units of the key path exactly.
+    std::wstring fitting = std::wstring(TestAdapter) + std::wstring(137 - wcslen(TestAdapter), L'x');
+    std::wstring longer = fitting + L"-another-interface";
+    SetNameServer(Ipv4Family, fitting.c_str(), L"10.0.0.1");
+    EXPECT_EQ(Read(Ipv4Family, fitting.c_str()), L"10.0.0.1");
+    EXPECT_EQ(Read(Ipv4Family, longer.c_str()), L"");
+    DeleteInterfaceKeys(fitting.c_str());
+}

@@ -1,0 +1,113 @@
+// Adapter lists that a test defines, presented through the inventory's IP Helper seams in place of the
+// machine's own adapters.
+#include "support/fake_adapters.h"
+
+#include <string.h>
+
+static const FakeAdapter* PresentedAdapters;
+static int PresentedCount;
+
+int FakeQueryCalls;
+ULONG FakeQuerySizes[8];
+int FakeOverflowAnswers;
+ULONG FakeQueryError;
+ULONG FailingConversionIndex;
+
+static const ULONG NameBytes = 64;
+
+// Lays the list out in the caller's buffer as the platform does: entries first, then the names.
+static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
+{
+    if (FakeQueryCalls < 8)
+        FakeQuerySizes[FakeQueryCalls] = *size;
+    ++FakeQueryCalls;
+    if (FakeQueryError != ERROR_SUCCESS)
+        return FakeQueryError;
+
+    ULONG needed = PresentedCount * (sizeof(IP_ADAPTER_ADDRESSES) + NameBytes);
+    if (FakeOverflowAnswers > 0) { // as when adapters appear between two calls
+        --FakeOverflowAnswers;
+        *size += 1000;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    if (PresentedCount == 0)
+        return ERROR_NO_DATA;
+    if (*size < needed) {
+        *size = needed;
+        return ERROR_BUFFER_OVERFLOW;
+    }
+
+    char* names = reinterpret_cast<char*>(buffer + PresentedCount);
+    for (int i = 0; i < PresentedCount; ++i) {
+        const FakeAdapter& fake = PresentedAdapters[i];
+        IP_ADAPTER_ADDRESSES* entry = &buffer[i];
+        memset(entry, 0, sizeof(*entry));
+        entry->Length = sizeof(*entry);
+        entry->IfIndex = fake.IfIndex;
+        entry->Ipv6IfIndex = fake.Ipv6IfIndex;
+        entry->OperStatus = fake.OperStatus;
+        entry->IfType = fake.IfType;
+        entry->Next = i + 1 < PresentedCount ? &buffer[i + 1] : nullptr;
+        if (fake.Name) {
+            char* name = names + i * NameBytes;
+            strncpy(name, fake.Name, NameBytes - 1);
+            name[NameBytes - 1] = '\0';
+            entry->AdapterName = name;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+GUID FakeInterfaceGuid(ULONG index)
+{
+    GUID guid = {0x7E570000u + index, 0x4E75, 0x626C, {0x61, 0x72, 0x6F, 0, 0, 0, 0, 1}};
+    return guid;
+}
+
+const FakeAdapter* FakeAdapterByGuid(const GUID& guid)
+{
+    for (int i = 0; i < PresentedCount; ++i) {
+        const FakeAdapter& fake = PresentedAdapters[i];
+        ULONG index = fake.IfIndex != 0 ? fake.IfIndex : fake.Ipv6IfIndex;
+        if (IsEqualGUID(guid, FakeInterfaceGuid(index)))
+            return &fake;
+    }
+    return nullptr;
+}
+
+static NETIO_STATUS WINAPI FakeConvertIndexToLuid(NET_IFINDEX index, PNET_LUID luid)
+{
+    if (index == FailingConversionIndex)
+        return ERROR_FILE_NOT_FOUND;
+    luid->Value = index;
+    return NO_ERROR;
+}
+
+static NETIO_STATUS WINAPI FakeConvertLuidToGuid(const NET_LUID* luid, GUID* guid)
+{
+    *guid = FakeInterfaceGuid(static_cast<ULONG>(luid->Value));
+    return NO_ERROR;
+}
+
+void PresentFakeAdapters(const FakeAdapter* adapters, int count)
+{
+    PresentedAdapters = adapters;
+    PresentedCount = count;
+    FakeQueryCalls = 0;
+    memset(FakeQuerySizes, 0, sizeof(FakeQuerySizes));
+    FakeOverflowAnswers = 0;
+    FakeQueryError = ERROR_SUCCESS;
+    FailingConversionIndex = 0;
+    GetAdaptersAddressesProc = FakeGetAdaptersAddresses;
+    ConvertInterfaceIndexToLuidProc = FakeConvertIndexToLuid;
+    ConvertInterfaceLuidToGuidProc = FakeConvertLuidToGuid;
+}
+
+void PresentMachineAdapters()
+{
+    PresentedAdapters = nullptr;
+    PresentedCount = 0;
+    GetAdaptersAddressesProc = GetAdaptersAddresses;
+    ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
+    ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
+}

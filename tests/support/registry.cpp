@@ -1,0 +1,47 @@
+// The TCP/IP interface keys of the test machine's registry, where adapters keep their static DNS servers.
+#include "support/registry.h"
+
+#include <gtest/gtest.h>
+
+static std::wstring InterfaceKeyPath(IpFamily family, const wchar_t* adapterName)
+{
+    return std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\") + (family == Ipv4Family ? L"Tcpip" : L"Tcpip6") +
+           L"\\Parameters\\Interfaces\\" + adapterName;
+}
+
+void SetNameServerValue(IpFamily family, const wchar_t* adapterName, DWORD type, const void* data, DWORD bytes)
+{
+    HKEY key;
+    LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(family, adapterName).c_str(), 0,
+                                      nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    ASSERT_EQ(created, ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, L"NameServer", 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void SetNameServer(IpFamily family, const wchar_t* adapterName, const wchar_t* value)
+{
+    SetNameServerValue(family, adapterName, REG_SZ, value,
+                       static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
+}
+
+void DeleteNameServer(IpFamily family, const wchar_t* adapterName)
+{
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(family, adapterName).c_str(), L"NameServer");
+}
+
+void DeleteInterfaceKeys(const wchar_t* adapterName)
+{
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(Ipv4Family, adapterName).c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(Ipv6Family, adapterName).c_str());
+}
+
+std::wstring StoredNameServer(IpFamily family, const wchar_t* adapterName)
+{
+    wchar_t value[1024];
+    DWORD bytes = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(family, adapterName).c_str(), L"NameServer",
+                     RRF_RT_REG_SZ, nullptr, value, &bytes) != ERROR_SUCCESS)
+        return L"<missing>";
+    return value;
+}

@@ -1,0 +1,8 @@
+// Entry point of every test program: wide arguments, as the programs under test have.
+#include <gtest/gtest.h>
+
+int wmain(int argc, wchar_t** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
