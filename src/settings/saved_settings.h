@@ -1,0 +1,10 @@
+// The saved-settings file: each adapter's DNS servers from before filtering mode, beside the executable.
+#pragma once
+
+#include "dns/adapter_inventory.h"
+
+// Returns whether the file now holds these records; on failure an earlier file stays as it was.
+bool WriteSavedSettings(const AdapterRecord* records, int count);
+
+// -1 when there is no valid file; with records null, 0 for a valid file; otherwise the rows stored.
+int LoadSavedSettings(AdapterRecord* records, int capacity);
