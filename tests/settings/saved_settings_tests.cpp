@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/process_state.h"
+#include "settings/saved_settings.h"
+#include "support/files.h"
+
+static AdapterRecord Record(const wchar_t* name, const wchar_t* ipv4, const wchar_t* ipv6)
+{
+    AdapterRecord record = {};
+    wcscpy(record.Name, name);
+    wcscpy(record.Ipv4Servers, ipv4);
+    wcscpy(record.Ipv6Servers, ipv6);
+    record.Ipv4InterfaceIndex = 7;
+    record.InterfaceGuid.Data1 = 0x1234;
+    return record;
+}
+
+class SavedSettingsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = CreateTestFolder();
+        path = folder + L"\\nublaro.txt";
+        temporary = path + L".tmp";
+        wcscpy(StateFilePath, path.c_str());
+        memset(rows, 0xAB, sizeof(rows));
+    }
+    void TearDown() override
+    {
+        RemoveTestFolder(folder);
+        StateFilePath[0] = L'\0';
+    }
+
+    int Load(int capacity = MaxAdapters) { return LoadSavedSettings(rows, capacity); }
+    int LoadFrom(const std::string& bytes, int capacity = MaxAdapters)
+    {
+        WriteBytes(path, bytes);
+        return Load(capacity);
+    }
+
+    std::wstring folder, path, temporary;
+    AdapterRecord rows[MaxAdapters + 8];
+};
+
+TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
+{
+    const AdapterRecord records[] = {
+        Record(L"{AAAA}", L"10.0.0.1,10.0.0.2", L"fd00::1"),
+        Record(L"{BBBB}", L"", L""),
+        Record(L"Wi-Fi \u00f1", L"192.168.1.1", L""),
+    };
+    ASSERT_TRUE(WriteSavedSettings(records, 3));
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n"
+                               "{AAAA}|10.0.0.1,10.0.0.2|fd00::1\r\n"
+                               "{BBBB}||\r\n"
+                               "Wi-Fi \xC3\xB1|192.168.1.1|\r\n");
+    EXPECT_FALSE(FileExists(temporary));
+
+    ASSERT_EQ(Load(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_STREQ(rows[i].Name, records[i].Name);
+        EXPECT_STREQ(rows[i].Ipv4Servers, records[i].Ipv4Servers);
+        EXPECT_STREQ(rows[i].Ipv6Servers, records[i].Ipv6Servers);
+        EXPECT_TRUE(IsEqualGUID(rows[i].InterfaceGuid, GUID_NULL));
+        EXPECT_EQ(rows[i].Ipv4InterfaceIndex, 0u);
+        EXPECT_EQ(rows[i].Ipv6InterfaceIndex, 0u);
+    }
+    EXPECT_EQ(rows[3].Ipv4InterfaceIndex, 0xABABABABu) << "rows after the last are not touched";
+    EXPECT_EQ(LoadSavedSettings(nullptr, 0), 0);
+}
+
+TEST_F(SavedSettingsTest, SavesAListThatNamesTheFilterAsAutomaticFamilyByFamily)
+{
+    const AdapterRecord records[] = {
+        Record(L"{A}", L"10.0.0.1,94.140.14.14", L"fd00::1"),
+        Record(L"{B}", L"10.0.0.2", L"2A10:50C0::AD1:FF"),
+    };
+    ASSERT_TRUE(WriteSavedSettings(records, 2));
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}||fd00::1\r\n{B}|10.0.0.2|\r\n");
+}
+
+TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLine)
+{
+    const struct {
+        const char* bytes;
+        int expected;
+    } cases[] = {
+        {"\xEF\xBB\xBFxx#v2yy\r\n", 0},
+        {"#v2", 0},
+        {"#v2\n", 0},
+        {"#v1\r\n{A}|1.1.1.1|\r\n", -1},
+        {"\r\n#v2\r\n", -1},
+        {"", -1},
+        {"\xEF\xBB\xBF", -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        WriteBytes(path, c.bytes);
+        EXPECT_EQ(LoadSavedSettings(nullptr, 0), c.expected);
+        EXPECT_EQ(Load(), c.expected);
+    }
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(LoadSavedSettings(nullptr, 0), -1) << "missing file";
+}
+
+TEST_F(SavedSettingsTest, ReadsRowsByTheirBars)
+{
+    ASSERT_EQ(LoadFrom("#v2\r\n"
+                       "no bars at all\r\n"
+                       "{one}|bar\r\n"
+                       "||\r\n"
+                       "{four}|1.1.1.1|fd00::1|extra\n"
+                       "{lf}|2.2.2.2|\n"
+                       " {blank} | 3.3.3.3 ;x| y \r\n"),
+              4);
+    EXPECT_STREQ(rows[0].Name, L"");
+    EXPECT_STREQ(rows[0].Ipv4Servers, L"");
+    EXPECT_STREQ(rows[0].Ipv6Servers, L"");
+    EXPECT_STREQ(rows[1].Name, L"{four}");
+    EXPECT_STREQ(rows[1].Ipv4Servers, L"1.1.1.1");
+    EXPECT_STREQ(rows[1].Ipv6Servers, L"fd00::1|extra");
+    EXPECT_STREQ(rows[2].Name, L"{lf}");
+    EXPECT_STREQ(rows[2].Ipv4Servers, L"2.2.2.2");
+    EXPECT_STREQ(rows[2].Ipv6Servers, L"");
+    EXPECT_STREQ(rows[3].Name, L" {blank} ") << "nothing is trimmed";
+    EXPECT_STREQ(rows[3].Ipv4Servers, L" 3.3.3.3 ;x");
+    EXPECT_STREQ(rows[3].Ipv6Servers, L" y ");
+}
+
+TEST_F(SavedSettingsTest, StopsAtCapacity)
+{
+    std::string bytes = "#v2\r\n";
+    for (int i = 0; i < 40; ++i)
+        bytes += "{row" + std::to_string(i) + "}|10.0.0." + std::to_string(i) + "|\r\n";
+    ASSERT_EQ(LoadFrom(bytes, 32), 32);
+    EXPECT_STREQ(rows[31].Name, L"{row31}");
+    EXPECT_EQ(rows[32].Ipv4InterfaceIndex, 0xABABABABu);
+    EXPECT_EQ(LoadFrom(bytes, 3), 3);
+}
+
+TEST_F(SavedSettingsTest, CutsFieldsToTheirBuffers)
+{
+    std::string name(45, 'n');
+    std::string list(260, '1');
+    ASSERT_EQ(LoadFrom("#v2\r\n" + name + "|" + list + "|" + list + "\r\n"), 1);
+    EXPECT_EQ(std::wstring(rows[0].Name), std::wstring(39, L'n'));
+    EXPECT_EQ(std::wstring(rows[0].Ipv4Servers), std::wstring(255, L'1'));
+    EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), std::wstring(255, L'1'));
+}
+
+TEST_F(SavedSettingsTest, ReadsALongLineInPiecesOfTheLineBuffer)
+{
+    // 575 units per piece: the first piece is a row with a cut IPv6 list, the rest has no bar.
+    std::string longRow = "{long}|1.1.1.1|" + std::string(1000, 'c');
+    ASSERT_EQ(LoadFrom("#v2\r\n" + longRow + "\r\n{next}|2.2.2.2|\r\n"), 2);
+    EXPECT_STREQ(rows[0].Name, L"{long}");
+    EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), std::wstring(255, L'c'));
+    EXPECT_STREQ(rows[1].Name, L"{next}");
+
+    std::string farHeader = std::string(575, ' ') + "#v2\r\n";
+    EXPECT_EQ(LoadFrom(farHeader), -1) << "the header test sees the first piece only";
+}
+
+TEST_F(SavedSettingsTest, ReadsUtf16LittleEndianLikeUtf8AndRefusesBigEndian)
+{
+    std::wstring text = L"#v2\r\n{\u00f1}|1.1.1.1|fd00::1\r\n";
+    std::string littleEndian = "\xFF\xFE";
+    std::string bigEndian = "\xFE\xFF";
+    for (wchar_t unit : text) {
+        littleEndian += static_cast<char>(unit & 0xFF);
+        littleEndian += static_cast<char>(unit >> 8);
+        bigEndian += static_cast<char>(unit >> 8);
+        bigEndian += static_cast<char>(unit & 0xFF);
+    }
+    ASSERT_EQ(LoadFrom(littleEndian), 1);
+    EXPECT_STREQ(rows[0].Name, L"{\u00f1}");
+    EXPECT_STREQ(rows[0].Ipv6Servers, L"fd00::1");
+
+    EXPECT_EQ(LoadFrom(bigEndian), -1);
+    EXPECT_EQ(LoadSavedSettings(nullptr, 0), -1);
+}
+
+TEST_F(SavedSettingsTest, KeepsTheEarlierFileWhenTheWriteCannotComplete)
+{
+    const AdapterRecord earlier[] = {Record(L"{EARLIER}", L"10.0.0.1", L"")};
+    const AdapterRecord later[] = {Record(L"{LATER}", L"10.9.9.9", L"")};
+    ASSERT_TRUE(WriteSavedSettings(earlier, 1));
+    std::string earlierBytes = ReadBytes(path);
+
+    ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr)) << "a folder stands under the temporary name";
+    EXPECT_FALSE(WriteSavedSettings(later, 1));
+    EXPECT_EQ(ReadBytes(path), earlierBytes);
+    RemoveDirectoryW(temporary.c_str());
+
+    StateFilePath[0] = L'\0';
+    EXPECT_FALSE(WriteSavedSettings(later, 1)) << "no path, no file";
+    wcscpy(StateFilePath, path.c_str());
+    EXPECT_EQ(ReadBytes(path), earlierBytes);
+}
+
+TEST_F(SavedSettingsTest, RemovesTheTemporaryFileWhenTheReplaceFails)
+{
+    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << "a folder stands under the file's own name";
+    EXPECT_FALSE(WriteSavedSettings(records, 1));
+    EXPECT_FALSE(FileExists(temporary));
+}
+
+TEST_F(SavedSettingsTest, ReplacesAStaleTemporaryFile)
+{
+    WriteBytes(temporary, "left by a crash");
+    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    EXPECT_TRUE(WriteSavedSettings(records, 1));
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n");
+    EXPECT_FALSE(FileExists(temporary));
+}
+
+TEST_F(SavedSettingsTest, NeverWritesThroughAHardLink)
+{
+    const std::wstring victim = folder + L"\\victim.ini";
+    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    const std::string expected = "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n";
+
+    for (const std::wstring* linkName : {&path, &temporary}) {
+        SCOPED_TRACE(*linkName);
+        WriteBytes(victim, "[system]\r\nkeep=me\r\n");
+        DeleteFileW(path.c_str());
+        ASSERT_TRUE(CreateHardLinkW(linkName->c_str(), victim.c_str(), nullptr)) << GetLastError();
+
+        EXPECT_TRUE(WriteSavedSettings(records, 1));
+        EXPECT_EQ(ReadBytes(victim), "[system]\r\nkeep=me\r\n");
+        EXPECT_EQ(ReadBytes(path), expected);
+    }
+}
+
+TEST_F(SavedSettingsTest, NeverWritesThroughASymbolicLink)
+{
+    const std::wstring victim = folder + L"\\victim.ini";
+    WriteBytes(victim, "keep");
+    if (!CreateSymbolicLinkW(path.c_str(), victim.c_str(), 0))
+        GTEST_SKIP() << "symbolic links cannot be made here (error " << GetLastError() << ")";
+
+    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    EXPECT_TRUE(WriteSavedSettings(records, 1));
+    EXPECT_EQ(ReadBytes(victim), "keep");
+    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n");
+}
