@@ -4,6 +4,7 @@
 
 wchar_t StateFilePath[PathUnits];
 wchar_t NetshPath[PathUnits];
+wchar_t IpconfigPath[PathUnits];
 SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 HBRUSH BackgroundBrush;
 

@@ -10,6 +10,7 @@ const int PathUnits = MAX_PATH;
 
 extern wchar_t StateFilePath[PathUnits];
 extern wchar_t NetshPath[PathUnits];
+extern wchar_t IpconfigPath[PathUnits];
 extern SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 extern HBRUSH BackgroundBrush;
 

@@ -59,6 +59,16 @@ static void InitializeStateFilePath()
         StateFilePath[0] = L'\0';
 }
 
+// System programs are run by full path only: a program of the same name beside the executable or in
+// the current folder must never run with this process's rights. A 32-bit process on 64-bit Windows
+// would be redirected to the 32-bit programs; Sysnative avoids that.
+static void FormatSystemProgramPath(wchar_t* path, const wchar_t* windowsDirectory, BOOL wow64,
+                                    const wchar_t* program)
+{
+    StringCchPrintfW(path, PathUnits, L"%ls\\%ls\\%ls", windowsDirectory, wow64 ? L"Sysnative" : L"System32",
+                     program);
+}
+
 void InitializePaths()
 {
     wchar_t windowsDirectory[PathUnits] = {};
@@ -68,9 +78,8 @@ void InitializePaths()
     InitializeStateFilePath();
     GetWindowsDirectoryW(windowsDirectory, PathUnits); // a failure leaves the directory part empty
     IsWow64Process(GetCurrentProcess(), &wow64);      // a failure leaves the native folder
-    // A 32-bit process on 64-bit Windows would be redirected to the 32-bit netsh; Sysnative avoids that.
-    StringCchPrintfW(NetshPath, PathUnits, L"%ls\\%ls\\netsh.exe", windowsDirectory,
-                     wow64 ? L"Sysnative" : L"System32");
+    FormatSystemProgramPath(NetshPath, windowsDirectory, wow64, L"netsh.exe");
+    FormatSystemProgramPath(IpconfigPath, windowsDirectory, wow64, L"ipconfig.exe");
 
     if (ipHelper)
         SetInterfaceDnsSettingsProc = reinterpret_cast<SetInterfaceDnsSettingsFn*>(

@@ -1,0 +1,59 @@
+// Running system programs without a window under a time-out, and clearing the DNS client's cache.
+#include "dns/command_runner.h"
+
+#include <strsafe.h>
+
+#include "app/process_state.h"
+
+LoadLibraryExFn* LoadLibraryExProc = LoadLibraryExW;
+
+static const int CommandLineUnits = 1024;
+static const DWORD FlushTimeoutMs = 8000;
+
+void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+
+    // CreateProcessW may write into its command line, so it gets a copy; a longer one is cut.
+    wchar_t buffer[CommandLineUnits];
+    StringCchCopyW(buffer, ARRAYSIZE(buffer), commandLine);
+
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, buffer, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                        &process))
+        return;
+
+    // Ended, timed out or failed alike: a child still running is left to finish on its own.
+    WaitForSingleObject(process.hProcess, timeoutMs);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+typedef BOOL WINAPI DnsFlushResolverCacheFn();
+
+// Only the system folder's DNS client will do: this process runs elevated, and a DLL of the same name
+// beside the executable or in the current folder could be anyone's.
+static bool FlushThroughDnsClient()
+{
+    HMODULE dnsClient = LoadLibraryExProc(L"dnsapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!dnsClient)
+        return false;
+    auto flush = reinterpret_cast<DnsFlushResolverCacheFn*>(
+        reinterpret_cast<void*>(GetProcAddress(dnsClient, "DnsFlushResolverCache")));
+    bool flushed = flush && flush() != FALSE;
+    FreeLibrary(dnsClient);
+    return flushed;
+}
+
+void FlushResolverCache()
+{
+    if (FlushThroughDnsClient())
+        return;
+
+    wchar_t commandLine[CommandLineUnits];
+    StringCchPrintfW(commandLine, ARRAYSIZE(commandLine), L"\"%ls\" /flushdns", IpconfigPath);
+    RunHiddenCommand(commandLine, FlushTimeoutMs);
+}

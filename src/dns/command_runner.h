@@ -1,0 +1,11 @@
+// Running system programs without a window under a time-out, and clearing the DNS client's cache.
+#pragma once
+
+#include <windows.h>
+
+void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
+void FlushResolverCache();
+
+// The library load of the cache flush, replaceable so that tests can offer a DNS client of their own.
+typedef HMODULE WINAPI LoadLibraryExFn(LPCWSTR fileName, HANDLE reserved, DWORD flags);
+extern LoadLibraryExFn* LoadLibraryExProc;
