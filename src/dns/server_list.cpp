@@ -3,6 +3,12 @@
 
 #include <strsafe.h>
 
+// From ntdll (ip2string.h in the Windows SDK); declared here where the headers at hand lack them.
+extern "C" {
+LONG NTAPI RtlIpv4StringToAddressW(const wchar_t* text, BOOLEAN strict, const wchar_t** terminator, void* address);
+LONG NTAPI RtlIpv6StringToAddressW(const wchar_t* text, const wchar_t** terminator, void* address);
+}
+
 // AdGuard DNS, default servers: free, no account, blocks advertising and tracking domains.
 const wchar_t* const FilterResolverAddresses[4] = {
     L"94.140.14.14",
@@ -102,4 +108,30 @@ int ListHasFilterAddress(const wchar_t* list)
         }
     }
     return 0;
+}
+
+// An element counts only when the system's own parser takes the whole of it as one address.
+static bool IsAddressLiteral(const wchar_t* element)
+{
+    BYTE address[16];
+    const wchar_t* end = nullptr;
+    if (RtlIpv4StringToAddressW(element, TRUE, &end, address) == 0 && *end == L'\0')
+        return true;
+    return RtlIpv6StringToAddressW(element, &end, address) == 0 && *end == L'\0';
+}
+
+void KeepAddressLiterals(const wchar_t* list, wchar_t* out)
+{
+    DnsServerList copy;
+    StringCchCopyW(copy, ARRAYSIZE(copy), list);
+    out[0] = L'\0';
+
+    wchar_t* cursor = copy;
+    for (wchar_t* element = NextListElement(&cursor); element; element = NextListElement(&cursor)) {
+        if (!IsAddressLiteral(element))
+            continue;
+        if (out[0] != L'\0')
+            StringCchCatW(out, DnsServerListUnits, L",");
+        StringCchCatW(out, DnsServerListUnits, element);
+    }
 }

@@ -20,6 +20,10 @@ void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar
 void NormalizeServerList(wchar_t* list);
 int ListHasFilterAddress(const wchar_t* list);
 
+// Copies into out the elements of a list that are IPv4 or IPv6 address literals, in their order, joined
+// by single commas. Anything else (a word, a blank, "=", a quote, a control character, a zone) is dropped.
+void KeepAddressLiterals(const wchar_t* list, wchar_t* out);
+
 // Cuts the next comma-separated element out of a list being split in place and advances the cursor
 // past it; empty fields are skipped. Returns null when no element is left.
 wchar_t* NextListElement(wchar_t** cursor);

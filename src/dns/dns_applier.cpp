@@ -1,0 +1,33 @@
+// The one place that changes the system's DNS configuration: one family of one adapter at a time.
+#include "dns/dns_applier.h"
+
+#include "app/process_state.h"
+#include "dns/netsh_script.h"
+
+// The system call counts only when the registry then shows exactly the list that was asked for.
+static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar_t* list)
+{
+    DNS_INTERFACE_SETTINGS settings = {};
+    settings.Version = DNS_INTERFACE_SETTINGS_VERSION1;
+    settings.Flags = DNS_SETTING_NAMESERVER | (family != Ipv4Family ? DNS_SETTING_IPV6 : 0);
+    settings.NameServer = list[0] != L'\0' ? list : nullptr;
+    if (SetInterfaceDnsSettingsProc(adapter.InterfaceGuid, &settings) != NO_ERROR)
+        return false;
+
+    DnsServerList readBack;
+    ReadInterfaceNameServers(family, adapter.Name, readBack);
+    return EqualIgnoringAsciiCase(readBack, list);
+}
+
+void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)
+{
+    // Lists are applied as text, and a saved list comes from a file anyone may have edited: only
+    // address literals may reach the system call or a netsh command line.
+    DnsServerList applied;
+    KeepAddressLiterals(list, applied);
+
+    if (SetInterfaceDnsSettingsProc && AppliedBySystem(adapter, family, applied))
+        return;
+    ULONG index = family == Ipv4Family ? adapter.Ipv4InterfaceIndex : adapter.Ipv6InterfaceIndex;
+    AppendNetshCommands(index, family, applied);
+}

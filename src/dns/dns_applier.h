@@ -1,0 +1,6 @@
+// The one place that changes the system's DNS configuration: one family of one adapter at a time.
+#pragma once
+
+#include "dns/adapter_inventory.h"
+
+void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);

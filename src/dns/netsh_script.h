@@ -1,0 +1,12 @@
+// The netsh script: the fallback commands of one switching pass, run once by one hidden netsh at its end.
+#pragma once
+
+#include "dns/server_list.h"
+
+void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* list);
+void WriteScriptLine(const wchar_t* format, ...);
+void RunNetshScript();
+
+// The pending script, open while a pass has fallen back at least once; null otherwise.
+extern HANDLE ScriptFile;
+extern wchar_t ScriptPath[MAX_PATH];
