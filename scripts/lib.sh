@@ -62,6 +62,13 @@ wine_desktop_running() {
     return 1
 }
 
+# Wine's own netsh ignores its input; the stand-in built with the tests does what Windows' netsh does
+# with Nublaro's script, on the prefix's registry.
+install_netsh_standin() {
+    cp "$NUBLARO_BUILD/bin/NetshStandIn.exe" "$WINEPREFIX/drive_c/windows/system32/netsh.exe"
+    export WINEDLLOVERRIDES="netsh.exe=n${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+}
+
 stop_disposable_prefix() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k >/dev/null 2>&1 || true

@@ -171,3 +171,26 @@ TEST_F(ReadInterfaceNameServersTest, ReadsNothingForANameThatWouldCutTheKeyPath)
     EXPECT_EQ(Read(Ipv4Family, longer.c_str()), L"");
     DeleteInterfaceKeys(fitting.c_str());
 }
+
+TEST(KeepAddressLiterals, DropsEveryElementTheSystemDoesNotParseAsOneAddress)
+{
+    const struct {
+        const wchar_t* list;
+        const wchar_t* expected;
+    } cases[] = {
+        {L"10.0.0.1,fd00::1", L"10.0.0.1,fd00::1"},
+        {L",,10.0.0.1,,", L"10.0.0.1"},
+        {L"10.0.0.1 validate=no", L""},
+        {L"name=1,\"10.0.0.1\",10.0.0.2", L"10.0.0.2"},
+        {L"fe80::1%12,::1", L"::1"},
+        {L"10.0.0.1\r\n,1.2.3,1.2.3.4.5,256.0.0.1,10.0.0.9", L"10.0.0.9"},
+        {L"dns.example,2A10:50C0::AD1:FF", L"2A10:50C0::AD1:FF"},
+        {L"", L""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        DnsServerList out;
+        KeepAddressLiterals(c.list, out);
+        EXPECT_STREQ(out, c.expected);
+    }
+}

@@ -2,7 +2,10 @@
 // machine's own adapters.
 #include "support/fake_adapters.h"
 
+#include <stdio.h>
 #include <string.h>
+
+#include <initializer_list>
 
 static const FakeAdapter* PresentedAdapters;
 static int PresentedCount;
@@ -89,8 +92,34 @@ static NETIO_STATUS WINAPI FakeConvertLuidToGuid(const NET_LUID* luid, GUID* gui
     return NO_ERROR;
 }
 
+// The stand-in netsh finds these adapters' registry keys by their interface indices here.
+static void MapInterfacesForNetsh(const FakeAdapter* adapters, int count)
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\NetshStandIn\\Interfaces");
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\NetshStandIn\\Interfaces", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    for (int i = 0; i < count; ++i) {
+        if (!adapters[i].Name)
+            continue;
+        wchar_t name[NameBytes];
+        MultiByteToWideChar(CP_ACP, 0, adapters[i].Name, -1, name, NameBytes);
+        for (ULONG index : {adapters[i].IfIndex, adapters[i].Ipv6IfIndex}) {
+            if (index == 0)
+                continue;
+            wchar_t valueName[16];
+            swprintf(valueName, 16, L"%lu", index);
+            RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                           static_cast<DWORD>((wcslen(name) + 1) * sizeof(wchar_t)));
+        }
+    }
+    RegCloseKey(key);
+}
+
 void PresentFakeAdapters(const FakeAdapter* adapters, int count)
 {
+    MapInterfacesForNetsh(adapters, count);
     PresentedAdapters = adapters;
     PresentedCount = count;
     FakeQueryCalls = 0;

@@ -9,3 +9,6 @@ void RemoveTestFolder(const std::wstring& folder);
 std::string ReadBytes(const std::wstring& path); // "<missing>" when the file cannot be read
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
+
+// A file built into the same folder as the test programs.
+std::wstring BesideTests(const wchar_t* name);

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "dns/command_runner.h"
+#include "support/files.h"
+#include "support/netsh_log.h"
+
+static std::wstring ChildLogPath()
+{
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    return std::wstring(temp) + L"recording-child-" + std::to_wstring(GetCurrentProcessId()) + L".log";
+}
+
+static bool Logged(const std::vector<std::wstring>& log, const std::wstring& line)
+{
+    for (const std::wstring& entry : log) {
+        if (entry == line)
+            return true;
+    }
+    return false;
+}
+
+static std::wstring LoggedValue(const std::vector<std::wstring>& log, const std::wstring& key)
+{
+    for (const std::wstring& entry : log) {
+        if (entry.compare(0, key.size() + 1, key + L" ") == 0)
+            return entry.substr(key.size() + 1);
+    }
+    return L"<none>";
+}
+
+class RunHiddenCommandTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeleteFileW(ChildLogPath().c_str());
+        SetEnvironmentVariableW(L"RECORDING_CHILD_LOG", ChildLogPath().c_str());
+        child = L"\"" + BesideTests(L"RecordingChild.exe") + L"\"";
+    }
+    void TearDown() override { SetEnvironmentVariableW(L"RECORDING_CHILD_LOG", nullptr); }
+
+    std::vector<std::wstring> ChildLog() { return ReadLogLines(ChildLogPath()); }
+
+    std::wstring child;
+};
+
+TEST_F(RunHiddenCommandTest, WaitsForAChildThatEndsInTimeAndHidesIt)
+{
+    RunHiddenCommand((child + L" --sleep=300").c_str(), 60000);
+    std::vector<std::wstring> log = ChildLog();
+    EXPECT_TRUE(Logged(log, L"ended")) << "returned before the child ended";
+    EXPECT_EQ(LoggedValue(log, L"show"), std::to_wstring(SW_HIDE));
+}
+
+TEST_F(RunHiddenCommandTest, LeavesAChildRunningAtTheTimeOut)
+{
+    RunHiddenCommand((child + L" --sleep=8000").c_str(), 200);
+    std::vector<std::wstring> log = ChildLog();
+    ASSERT_FALSE(Logged(log, L"ended")) << "waited for the child beyond the time-out";
+
+    DWORD pid = wcstoul(LoggedValue(log, L"pid").c_str(), nullptr, 10);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+    ASSERT_NE(process, nullptr) << "the child was not left running";
+    EXPECT_EQ(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    TerminateProcess(process, 0);
+    CloseHandle(process);
+}
+
+TEST_F(RunHiddenCommandTest, ReturnsWithoutLeakingWhenTheProgramCannotStart)
+{
+    DWORD before = 0, after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &before);
+    RunHiddenCommand(L"\"C:\\no such folder\\no-such-program.exe\" /x", 60000);
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_EQ(after, before);
+}
+
+TEST_F(RunHiddenCommandTest, RunsTheFirst1023UnitsOfALongerCommandLine)
+{
+    std::wstring commandLine = child + L" " + std::wstring(1100 - child.size() - 1, L'x');
+    ASSERT_EQ(commandLine.size(), 1100u);
+    RunHiddenCommand(commandLine.c_str(), 60000);
+    EXPECT_EQ(LoggedValue(ChildLog(), L"command"), commandLine.substr(0, 1023));
+}
+
+// The flush goes through a DNS client library of the test's own choosing.
+static std::wstring LoadedName;
+static DWORD LoadedFlags;
+static const wchar_t* LibraryToOffer;
+
+static HMODULE WINAPI OfferTestLibrary(LPCWSTR name, HANDLE, DWORD flags)
+{
+    LoadedName = name;
+    LoadedFlags = flags;
+    return LibraryToOffer ? LoadLibraryW(BesideTests(LibraryToOffer).c_str()) : nullptr;
+}
+
+class FlushResolverCacheTest : public RunHiddenCommandTest {
+protected:
+    void SetUp() override
+    {
+        RunHiddenCommandTest::SetUp();
+        InitializePaths();
+        wcscpy(IpconfigPath, BesideTests(L"RecordingChild.exe").c_str());
+        LoadLibraryExProc = OfferTestLibrary;
+        LoadedName.clear();
+        LoadedFlags = 0;
+    }
+    void TearDown() override
+    {
+        LoadLibraryExProc = LoadLibraryExW;
+        InitializePaths();
+        RunHiddenCommandTest::TearDown();
+    }
+
+    // Holds one reference of its own, so that the flush's FreeLibrary shows as the module staying loaded
+    // exactly until this test lets go.
+    HMODULE HoldLibrary(const wchar_t* name, BOOL answer)
+    {
+        LibraryToOffer = name;
+        HMODULE held = LoadLibraryW(BesideTests(name).c_str());
+        if (BOOL* flushAnswer = reinterpret_cast<BOOL*>(GetProcAddress(held, "FlushAnswer")))
+            *flushAnswer = answer;
+        return held;
+    }
+    static bool ReleasedByFlush(HMODULE held, const wchar_t* name)
+    {
+        FreeLibrary(held);
+        return GetModuleHandleW(BesideTests(name).c_str()) == nullptr;
+    }
+    bool IpconfigRan() { return LoggedValue(ChildLog(), L"command") == L"\"" + std::wstring(IpconfigPath) + L"\" /flushdns"; }
+};
+
+TEST_F(FlushResolverCacheTest, AsksTheSystemFoldersDnsClientOnly)
+{
+    HMODULE held = HoldLibrary(L"FakeDnsClient.dll", TRUE);
+    FlushResolverCache();
+    EXPECT_EQ(LoadedName, L"dnsapi.dll");
+    EXPECT_EQ(LoadedFlags, static_cast<DWORD>(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        << "a dnsapi.dll beside the program or in the current folder must never be loaded";
+    EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), 1);
+    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClient.dll"));
+    EXPECT_TRUE(ChildLog().empty()) << "a successful flush needs no ipconfig";
+}
+
+TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheFlushFails)
+{
+    HMODULE held = HoldLibrary(L"FakeDnsClient.dll", FALSE);
+    FlushResolverCache();
+    EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), 1);
+    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClient.dll"));
+    EXPECT_TRUE(IpconfigRan());
+}
+
+TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheEntryPointIsMissing)
+{
+    HMODULE held = HoldLibrary(L"FakeDnsClientWithoutFlush.dll", TRUE);
+    FlushResolverCache();
+    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClientWithoutFlush.dll"));
+    EXPECT_TRUE(IpconfigRan());
+}
+
+TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheLibraryCannotBeLoaded)
+{
+    LibraryToOffer = nullptr;
+    FlushResolverCache();
+    EXPECT_TRUE(IpconfigRan());
+}
+
+TEST_F(FlushResolverCacheTest, NeverRunsAnIpconfigFromTheCurrentFolder)
+{
+    InitializePaths();
+    std::wstring folder = CreateTestFolder();
+    ASSERT_TRUE(CopyFileW(BesideTests(L"RecordingChild.exe").c_str(), (folder + L"\\ipconfig.exe").c_str(), FALSE));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.c_str());
+
+    LibraryToOffer = nullptr;
+    FlushResolverCache();
+
+    SetCurrentDirectoryW(previous);
+    RemoveTestFolder(folder);
+    EXPECT_TRUE(ChildLog().empty()) << "the planted ipconfig.exe ran";
+}

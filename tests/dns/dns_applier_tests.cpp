@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/fake_dns_settings.h"
+#include "support/netsh_log.h"
+#include "support/registry.h"
+
+static const FakeAdapter Adapters[] = {
+    {"{7E57E001-5E7E-4C15-9D00-000000000001}", 21, 121, IfOperStatusUp, Ethernet},
+    {"{7E57E002-5E7E-4C15-9D00-000000000002}", 22, 122, IfOperStatusUp, Ethernet},
+};
+static const wchar_t FirstAdapter[] = L"{7E57E001-5E7E-4C15-9D00-000000000001}";
+static const wchar_t SecondAdapter[] = L"{7E57E002-5E7E-4C15-9D00-000000000002}";
+
+class ApplyDnsServersTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_UNLESS_DISPOSABLE_MACHINE();
+        InitializePaths();
+        ExpectNetshStandInInstalled();
+        PresentFakeAdapters(Adapters, 2);
+        StartNetshLog();
+        for (const wchar_t* name : {FirstAdapter, SecondAdapter}) {
+            DeleteInterfaceKeys(name);
+            SetNameServer(Ipv4Family, name, L"192.168.1.1");
+            SetNameServer(Ipv6Family, name, L"fd00::53");
+        }
+        ASSERT_EQ(EnumerateAdapters(records, 2, OperationalAdapters), 2);
+    }
+    void TearDown() override
+    {
+        RunNetshScript();
+        PresentMachineAdapters();
+        SetInterfaceDnsSettingsProc = nullptr;
+    }
+
+    AdapterRecord records[2];
+};
+
+TEST_F(ApplyDnsServersTest, UsesTheSystemCallAloneWhenTheRegistryShowsTheList)
+{
+    UseFakeDnsSettings(AppliesToRegistry);
+    ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2");
+
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    const FakeDnsSettingsCall& call = FakeDnsSettingsCalls[0];
+    EXPECT_TRUE(IsEqualGUID(call.Interface, FakeInterfaceGuid(21)));
+    EXPECT_EQ(call.Settings.Version, 1u);
+    EXPECT_EQ(call.Settings.Flags, 0x2u);
+    EXPECT_EQ(call.NameServer, L"10.0.0.1,10.0.0.2");
+    EXPECT_EQ(call.Settings.Domain, nullptr);
+    EXPECT_EQ(call.Settings.SearchList, nullptr);
+    EXPECT_EQ(call.Settings.ProfileNameServer, nullptr);
+    EXPECT_EQ(call.Settings.RegistrationEnabled + call.Settings.RegisterAdapterName + call.Settings.EnableLLMNR +
+                  call.Settings.QueryAdapterName,
+              0u);
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1,10.0.0.2");
+    EXPECT_EQ(ScriptFile, nullptr) << "no fallback was needed";
+}
+
+TEST_F(ApplyDnsServersTest, SetsIpv6ThroughItsOwnFlagAndIndex)
+{
+    UseFakeDnsSettings(Fails);
+    ApplyDnsServers(records[0], Ipv6Family, L"fd00::1");
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].Settings.Flags, 0x3u);
+
+    RunNetshScript();
+    ASSERT_EQ(NetshLinesRun().size(), 1u);
+    EXPECT_EQ(NetshLinesRun()[0], L"interface ipv6 set dns name=121 source=static address=fd00::1 validate=no");
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"fd00::1");
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"192.168.1.1");
+}
+
+TEST_F(ApplyDnsServersTest, IgnoresTheCaseOfTheReadBack)
+{
+    UseFakeDnsSettings(AppliesInUpperCase);
+    ApplyDnsServers(records[0], Ipv6Family, L"2a10:50c0::ad1:ff,fd00::a");
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"2A10:50C0::AD1:FF,FD00::A");
+    EXPECT_EQ(ScriptFile, nullptr);
+}
+
+TEST_F(ApplyDnsServersTest, FallsBackToNetshWheneverTheSystemCallDidNotTakeEffect)
+{
+    const struct {
+        const char* what;
+        void (*use)();
+    } cases[] = {
+        {"the call fails", [] { UseFakeDnsSettings(Fails); }},
+        {"the call succeeds but nothing changes", [] { UseFakeDnsSettings(ChangesNothing); }},
+        {"the system has no such call", [] { UseNoDnsSettingsCall(); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetNameServer(Ipv4Family, FirstAdapter, L"192.168.1.1");
+        StartNetshLog();
+        c.use();
+        ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2");
+        RunNetshScript();
+        EXPECT_EQ(NetshRuns(), 1);
+        EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1,10.0.0.2");
+    }
+}
+
+TEST_F(ApplyDnsServersTest, ReturnsToAutomaticServersForTheEmptyList)
+{
+    UseFakeDnsSettings(AppliesToRegistry);
+    ApplyDnsServers(records[0], Ipv4Family, L"");
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    EXPECT_TRUE(FakeDnsSettingsCalls[0].NameServerIsNull);
+    EXPECT_EQ(ScriptFile, nullptr) << "an empty value reads as automatic";
+
+    UseFakeDnsSettings(Fails);
+    ApplyDnsServers(records[0], Ipv6Family, L"");
+    RunNetshScript();
+    ASSERT_EQ(NetshLinesRun().size(), 1u);
+    EXPECT_EQ(NetshLinesRun()[0], L"interface ipv6 set dns name=121 source=dhcp");
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"");
+}
+
+TEST_F(ApplyDnsServersTest, CollectsEveryFallbackOfAPassInOneScript)
+{
+    UseFakeDnsSettings(Fails);
+    ApplyDnsServers(records[0], Ipv4Family, FilterServerListIpv4);
+    ApplyDnsServers(records[0], Ipv6Family, FilterServerListIpv6);
+    ApplyDnsServers(records[1], Ipv4Family, FilterServerListIpv4);
+    ApplyDnsServers(records[1], Ipv6Family, FilterServerListIpv6);
+    RunNetshScript();
+
+    EXPECT_EQ(NetshRuns(), 1);
+    EXPECT_EQ(NetshLinesRun().size(), 8u);
+    for (const wchar_t* name : {FirstAdapter, SecondAdapter}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(StoredNameServer(Ipv4Family, name), FilterServerListIpv4);
+        EXPECT_EQ(StoredNameServer(Ipv6Family, name), FilterServerListIpv6);
+    }
+}
+
+TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
+{
+    const wchar_t hostile[] = L"10.0.0.1,evil=1,\"x\",1.2.3.4 5.6.7.8,fd00::1,\x01,word,"
+                              L"fe80::1%3,10.0.0.2 validate=no,1.2.3,::ffff:1.2.3.4";
+    UseFakeDnsSettings(AppliesToRegistry);
+    ApplyDnsServers(records[0], Ipv4Family, hostile);
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].NameServer, L"10.0.0.1,fd00::1,::ffff:1.2.3.4");
+    EXPECT_EQ(ScriptFile, nullptr) << "the read-back is compared with what was applied";
+
+    UseFakeDnsSettings(Fails);
+    ApplyDnsServers(records[1], Ipv4Family, hostile);
+    RunNetshScript();
+    EXPECT_EQ(NetshLinesRun(),
+              (std::vector<std::wstring>{
+                  L"interface ipv4 set dns name=22 source=static address=10.0.0.1 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=fd00::1 index=2 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=::ffff:1.2.3.4 index=3 validate=no",
+              }));
+}
+
+TEST_F(ApplyDnsServersTest, TreatsAListWithoutAnyAddressAsAutomatic)
+{
+    UseFakeDnsSettings(Fails);
+    ApplyDnsServers(records[0], Ipv4Family, L"netsh exec evil.txt,,");
+    RunNetshScript();
+    EXPECT_EQ(NetshLinesRun(), std::vector<std::wstring>{L"interface ipv4 set dns name=21 source=dhcp"});
+}

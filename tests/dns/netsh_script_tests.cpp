@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "dns/netsh_script.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/files.h"
+#include "support/netsh_log.h"
+#include "support/registry.h"
+
+static const FakeAdapter Adapters[] = {
+    {"{7E57D001-5E7E-4C15-9D00-000000000001}", 12, 112, IfOperStatusUp, Ethernet},
+    {"{7E57D002-5E7E-4C15-9D00-000000000002}", 13, 113, IfOperStatusUp, Ethernet},
+};
+static const wchar_t FirstAdapter[] = L"{7E57D001-5E7E-4C15-9D00-000000000001}";
+static const wchar_t SecondAdapter[] = L"{7E57D002-5E7E-4C15-9D00-000000000002}";
+
+class NetshScriptTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_UNLESS_DISPOSABLE_MACHINE();
+        InitializePaths();
+        ExpectNetshStandInInstalled();
+        PresentFakeAdapters(Adapters, 2);
+        StartNetshLog();
+        DeleteInterfaceKeys(FirstAdapter);
+        DeleteInterfaceKeys(SecondAdapter);
+    }
+    void TearDown() override
+    {
+        RunNetshScript();
+        PresentMachineAdapters();
+        SetEnvironmentVariableW(L"NETSH_STANDIN_TAMPER", nullptr);
+    }
+
+    std::string PendingScript() { return ReadBytes(ScriptPath); }
+};
+
+TEST_F(NetshScriptTest, WritesOneLineKindPerAddressPosition)
+{
+    AppendNetshCommands(12, Ipv4Family, L"10.0.0.1");
+    AppendNetshCommands(112, Ipv6Family, L"fd00::1,fd00::2,fd00::3");
+    AppendNetshCommands(13, Ipv4Family, L"");
+    EXPECT_EQ(PendingScript(), "interface ipv4 set dns name=12 source=static address=10.0.0.1 validate=no\r\n"
+                               "interface ipv6 set dns name=112 source=static address=fd00::1 validate=no\r\n"
+                               "interface ipv6 add dnsservers name=112 address=fd00::2 index=2 validate=no\r\n"
+                               "interface ipv6 add dnsservers name=112 address=fd00::3 index=3 validate=no\r\n"
+                               "interface ipv4 set dns name=13 source=dhcp\r\n");
+}
+
+TEST_F(NetshScriptTest, WritesAnsiTextWithoutAByteOrderMark)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "expects the Western European ANSI code page, this machine has " << GetACP();
+    AppendNetshCommands(4294967295u, 7, L"\u00f1,,\u4e00");
+    EXPECT_EQ(PendingScript(), "interface ipv6 set dns name=4294967295 source=static address=\xF1 validate=no\r\n"
+                               "interface ipv6 add dnsservers name=4294967295 address=? index=2 validate=no\r\n");
+}
+
+TEST_F(NetshScriptTest, CreatesTheScriptButNoLineForCommasOnly)
+{
+    AppendNetshCommands(12, Ipv4Family, L",,,");
+    ASSERT_NE(ScriptFile, nullptr);
+    EXPECT_EQ(PendingScript(), "");
+}
+
+TEST_F(NetshScriptTest, RunsOneNetshForEveryLineOfThePassAndDeletesTheScript)
+{
+    AppendNetshCommands(12, Ipv4Family, L"10.0.0.1,10.0.0.2");
+    AppendNetshCommands(112, Ipv6Family, L"");
+    AppendNetshCommands(13, Ipv4Family, L"10.0.0.3");
+    std::wstring script = ScriptPath;
+    RunNetshScript();
+
+    EXPECT_EQ(ScriptFile, nullptr);
+    EXPECT_FALSE(FileExists(script));
+    EXPECT_EQ(NetshRuns(), 1);
+    ASSERT_EQ(NetshLinesRun().size(), 4u);
+    EXPECT_EQ(NetshLog()[0], L"run \"" + std::wstring(NetshPath) + L"\" -f \"" + script + L"\"");
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1,10.0.0.2");
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"");
+    EXPECT_EQ(StoredNameServer(Ipv4Family, SecondAdapter), L"10.0.0.3");
+
+    RunNetshScript();
+    EXPECT_EQ(NetshRuns(), 1) << "a second run without new lines starts nothing";
+}
+
+TEST_F(NetshScriptTest, NoOtherProcessCanChangeTheScriptBeforeNetshHasRun)
+{
+    AppendNetshCommands(12, Ipv4Family, L"10.0.0.1");
+    std::string written = PendingScript();
+    SetEnvironmentVariableW(L"NETSH_STANDIN_TAMPER", L"1");
+    RunNetshScript();
+
+    std::vector<std::wstring> log = NetshLog();
+    auto logged = [&](const wchar_t* line) { return std::find(log.begin(), log.end(), line) != log.end(); };
+    EXPECT_TRUE(logged(L"tamper write denied"));
+    EXPECT_TRUE(logged(L"tamper rename denied"));
+    EXPECT_TRUE(logged(L"tamper delete denied"));
+    ASSERT_EQ(NetshLinesRun().size(), 1u);
+    EXPECT_EQ(NetshLinesRun()[0], L"interface ipv4 set dns name=12 source=static address=10.0.0.1 validate=no");
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1");
+}

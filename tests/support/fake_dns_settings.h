@@ -1,0 +1,25 @@
+// Stand-ins for the system's SetInterfaceDnsSettings, which Wine lacks, in each way the real call can behave.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dns/dns_interface_settings.h"
+
+enum FakeDnsSettingsBehaviour {
+    AppliesToRegistry,   // writes the NameServer value of the fake adapter with that GUID
+    AppliesInUpperCase,  // the same, with the value's letters in upper case
+    Fails,               // answers an error and changes nothing
+    ChangesNothing,      // answers success and changes nothing
+};
+
+struct FakeDnsSettingsCall {
+    GUID Interface;
+    DNS_INTERFACE_SETTINGS Settings;
+    bool NameServerIsNull;
+    std::wstring NameServer;
+};
+
+void UseFakeDnsSettings(FakeDnsSettingsBehaviour behaviour);
+void UseNoDnsSettingsCall(); // as on a system without the call
+extern std::vector<FakeDnsSettingsCall> FakeDnsSettingsCalls;
