@@ -1,0 +1,284 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "dns/command_runner.h"
+#include "dns/filtering_mode.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/fake_dns_settings.h"
+#include "support/files.h"
+#include "support/netsh_log.h"
+#include "support/registry.h"
+
+#define NAME_A "{7E57F00A-5E7E-4C15-9D00-00000000000A}"
+#define NAME_B "{7E57F00B-5E7E-4C15-9D00-00000000000B}"
+#define NAME_C "{7E57F00C-5E7E-4C15-9D00-00000000000C}"
+#define NAME_D "{7E57F00D-5E7E-4C15-9D00-00000000000D}"
+static const wchar_t A[] = L"" NAME_A;
+static const wchar_t B[] = L"" NAME_B;
+static const wchar_t C[] = L"" NAME_C;
+static const wchar_t D[] = L"" NAME_D;
+
+static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
+{
+    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+}
+
+static std::wstring Servers(IpFamily family, const wchar_t* adapter)
+{
+    DnsServerList servers;
+    ReadInterfaceNameServers(family, adapter, servers);
+    return servers;
+}
+
+enum DnsSettingsCall { CallApplies, CallFails, CallChangesNothing, NoCall };
+
+static void UseDnsSettingsCall(DnsSettingsCall call)
+{
+    switch (call) {
+    case CallApplies: UseFakeDnsSettings(AppliesToRegistry); break;
+    case CallFails: UseFakeDnsSettings(Fails); break;
+    case CallChangesNothing: UseFakeDnsSettings(ChangesNothing); break;
+    case NoCall: UseNoDnsSettingsCall(); break;
+    }
+}
+
+class FilteringModeTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_UNLESS_DISPOSABLE_MACHINE();
+        InitializePaths();
+        ExpectNetshStandInInstalled();
+        folder = CreateTestFolder();
+        savedPath = folder + L"\\nublaro.txt";
+        wcscpy(StateFilePath, savedPath.c_str());
+        StartNetshLog();
+        dnsClient = LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+        flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
+        LoadLibraryExProc = LoadFakeDnsClient;
+
+        // A: both families, static; B: IPv4 only, automatic; C: IPv6 only; D: both, down.
+        adapters[0] = {NAME_A, 31, 131, IfOperStatusUp, Ethernet};
+        adapters[1] = {NAME_B, 32, 0, IfOperStatusUp, Ethernet};
+        adapters[2] = {NAME_C, 0, 133, IfOperStatusUp, Ethernet};
+        adapters[3] = {NAME_D, 34, 134, IfOperStatusDown, Ethernet};
+        PresentFakeAdapters(adapters, 4);
+        for (const wchar_t* name : {A, B, C, D})
+            DeleteInterfaceKeys(name);
+        SetNameServer(Ipv4Family, A, L"192.168.1.53 192.168.1.54");
+        SetNameServer(Ipv6Family, A, L"fd00::53");
+        SetNameServer(Ipv6Family, C, L"fd00::c");
+        SetNameServer(Ipv4Family, D, L"10.4.4.4");
+        UseFakeDnsSettings(AppliesToRegistry);
+    }
+    void TearDown() override
+    {
+        if (!RunningUnderWine())
+            return;
+        PresentMachineAdapters();
+        SetInterfaceDnsSettingsProc = nullptr;
+        LoadLibraryExProc = LoadLibraryExW;
+        FreeLibrary(dnsClient);
+        RemoveTestFolder(folder);
+        InitializePaths();
+        for (const wchar_t* name : {A, B, C, D})
+            DeleteInterfaceKeys(name);
+    }
+
+    void ExpectSeededServers()
+    {
+        EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
+        EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
+        EXPECT_EQ(Servers(Ipv4Family, B), L"");
+        EXPECT_EQ(StoredNameServer(Ipv6Family, B), L"<missing>") << "a family without an index is never touched";
+        EXPECT_EQ(StoredNameServer(Ipv4Family, C), L"<missing>");
+        EXPECT_EQ(Servers(Ipv6Family, C), L"fd00::c");
+        EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
+        EXPECT_EQ(StoredNameServer(Ipv6Family, D), L"<missing>");
+    }
+
+    FakeAdapter adapters[4];
+    std::wstring folder, savedPath;
+    HMODULE dnsClient = nullptr;
+    int* flushCalls = nullptr;
+};
+
+class WholePassTest : public FilteringModeTest, public testing::WithParamInterface<DnsSettingsCall> {};
+
+TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
+{
+    UseDnsSettingsCall(GetParam());
+
+    EnableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4);
+    EXPECT_EQ(Servers(Ipv6Family, A), FilterServerListIpv6);
+    EXPECT_EQ(Servers(Ipv4Family, B), FilterServerListIpv4);
+    EXPECT_EQ(Servers(Ipv6Family, C), FilterServerListIpv6);
+    EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4") << "an adapter that is down is not switched";
+    EXPECT_EQ(ReadBytes(savedPath), "\xEF\xBB\xBF#v2\r\n" NAME_A "|192.168.1.53,192.168.1.54|fd00::53\r\n" NAME_B
+                                    "||\r\n" NAME_C "||fd00::c\r\n");
+    EXPECT_LE(NetshRuns(), 1);
+    EXPECT_EQ(*flushCalls, 1);
+
+    DisableFilteringMode();
+    ExpectSeededServers();
+    EXPECT_FALSE(FileExists(savedPath));
+    EXPECT_LE(NetshRuns(), 2);
+    EXPECT_EQ(*flushCalls, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
+                         testing::Values(CallApplies, CallFails, CallChangesNothing, NoCall));
+
+TEST_F(FilteringModeTest, SwitchingOnAgainKeepsTheFirstRecordByteForByte)
+{
+    EnableFilteringMode();
+    std::string first = ReadBytes(savedPath);
+    SetNameServer(Ipv4Family, A, L"9.9.9.9");
+    EnableFilteringMode();
+    EXPECT_EQ(ReadBytes(savedPath), first);
+    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "applied again all the same";
+
+    DisableFilteringMode();
+    ExpectSeededServers();
+}
+
+TEST_F(FilteringModeTest, KeepsAValidRecordLeftByAnEarlierRun)
+{
+    WriteBytes(savedPath, "#v2\r\n" NAME_A "|10.1.1.1|\r\n");
+    EnableFilteringMode();
+    EXPECT_EQ(ReadBytes(savedPath), "#v2\r\n" NAME_A "|10.1.1.1|\r\n");
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
+    EXPECT_EQ(Servers(Ipv6Family, A), L"");
+    EXPECT_EQ(Servers(Ipv4Family, B), L"") << "no row: automatic";
+}
+
+TEST_F(FilteringModeTest, SwitchingOnWithoutAnOperationalAdapterTouchesNothing)
+{
+    adapters[0].OperStatus = adapters[1].OperStatus = adapters[2].OperStatus = IfOperStatusDown;
+    EnableFilteringMode();
+    ExpectSeededServers();
+    EXPECT_FALSE(FileExists(savedPath));
+    EXPECT_TRUE(FakeDnsSettingsCalls.empty());
+    EXPECT_EQ(NetshRuns(), 0);
+    EXPECT_EQ(*flushCalls, 1);
+}
+
+TEST_F(FilteringModeTest, SavesAFilteredListAsAutomatic)
+{
+    SetNameServer(Ipv4Family, A, L"94.140.15.15");
+    EnableFilteringMode();
+    EXPECT_EQ(ReadBytes(savedPath),
+              "\xEF\xBB\xBF#v2\r\n" NAME_A "||fd00::53\r\n" NAME_B "||\r\n" NAME_C "||fd00::c\r\n");
+}
+
+TEST_F(FilteringModeTest, SwitchingOffWithoutARecordGivesFilteredFamiliesAutomaticServers)
+{
+    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
+    SetNameServer(Ipv6Family, A, L"fd00::1,2a10:50c0::ad2:ff");
+    SetNameServer(Ipv4Family, B, L"8.8.8.8");
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"");
+    EXPECT_EQ(Servers(Ipv6Family, A), L"");
+    EXPECT_EQ(Servers(Ipv4Family, B), L"8.8.8.8");
+    EXPECT_EQ(Servers(Ipv6Family, C), L"fd00::c");
+}
+
+TEST_F(FilteringModeTest, LeavesAFamilyTheUserChangedSince)
+{
+    EnableFilteringMode();
+    SetNameServer(Ipv4Family, A, L"9.9.9.9");
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"9.9.9.9");
+    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
+    EXPECT_FALSE(FileExists(savedPath));
+}
+
+TEST_F(FilteringModeTest, RestoresAnAdapterThatWentDownMeanwhile)
+{
+    adapters[3].OperStatus = IfOperStatusUp;
+    EnableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, D), FilterServerListIpv4);
+    adapters[3].OperStatus = IfOperStatusDown;
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
+    EXPECT_EQ(Servers(Ipv6Family, D), L"");
+}
+
+TEST_F(FilteringModeTest, UsesTheFirstOfTwoRowsWhoseNamesDifferInCase)
+{
+    std::string lower = NAME_A;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(c));
+    WriteBytes(savedPath, "#v2\r\n" + lower + "|10.1.1.1|\r\n" NAME_A "|10.2.2.2|\r\n");
+    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
+}
+
+TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
+{
+    ASSERT_TRUE(CreateDirectoryW((savedPath + L".tmp").c_str(), nullptr));
+    EnableFilteringMode();
+    ExpectSeededServers();
+    EXPECT_TRUE(FakeDnsSettingsCalls.empty());
+    EXPECT_FALSE(FileExists(savedPath));
+    EXPECT_EQ(*flushCalls, 1);
+}
+
+TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)
+{
+    EnableFilteringMode();
+    std::string record = ReadBytes(savedPath);
+
+    UseFakeDnsSettings(Fails);
+    std::wstring netsh = NetshPath;
+    wcscpy(NetshPath, L"C:\\windows\\system32\\no-netsh-here.exe");
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
+    EXPECT_EQ(ReadBytes(savedPath), record);
+
+    EnableFilteringMode();
+    EXPECT_EQ(ReadBytes(savedPath), record) << "a switch-on keeps the record as it is";
+
+    FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
+    DisableFilteringMode();
+    EXPECT_EQ(ReadBytes(savedPath), record) << "without an adapter list nothing was restored";
+    FakeQueryError = ERROR_SUCCESS;
+
+    wcscpy(NetshPath, netsh.c_str());
+    DisableFilteringMode();
+    ExpectSeededServers();
+    EXPECT_FALSE(FileExists(savedPath));
+}
+
+TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
+{
+    static FakeAdapter many[MaxAdapters];
+    static char names[MaxAdapters][48];
+    for (int i = 0; i < MaxAdapters; ++i) {
+        snprintf(names[i], sizeof(names[i]), "{7E57F1%02d-5E7E-4C15-9D00-0000000000%02d}", i, i);
+        many[i] = {names[i], static_cast<ULONG>(200 + i), static_cast<ULONG>(300 + i), IfOperStatusUp, Ethernet};
+    }
+    PresentFakeAdapters(many, MaxAdapters);
+    UseFakeDnsSettings(Fails);
+
+    EnableFilteringMode();
+    EXPECT_EQ(NetshRuns(), 1);
+    EXPECT_EQ(NetshLinesRun().size(), static_cast<size_t>(4 * MaxAdapters));
+    DisableFilteringMode();
+    EXPECT_EQ(NetshRuns(), 2);
+    EXPECT_FALSE(FileExists(savedPath));
+
+    for (int i = 0; i < MaxAdapters; ++i) {
+        wchar_t name[48];
+        MultiByteToWideChar(CP_ACP, 0, names[i], -1, name, 48);
+        EXPECT_EQ(Servers(Ipv4Family, name), L"");
+        DeleteInterfaceKeys(name);
+    }
+}
