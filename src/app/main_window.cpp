@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/process_state.h"
+#include "app/window_procedure.h"
 
 static const wchar_t MainWindowClass[] = L"NublaroWnd";
 

@@ -10,5 +10,3 @@ const int AppIconId = 101;
 
 ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon);
 HWND CreateMainWindow(HINSTANCE instance);
-
-LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
