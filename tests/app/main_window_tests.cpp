@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "support/main_window_class.h"
 
 static const wchar_t* ExecutableBesideTests(const wchar_t* name)
 {
@@ -15,14 +16,9 @@ static const wchar_t* ExecutableBesideTests(const wchar_t* name)
 
 class MainWindowTest : public testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        BackgroundBrush = CreateSolidBrush(RGB(248, 250, 252));
-        RegisterMainWindowClass(GetModuleHandleW(nullptr), nullptr, nullptr);
-    }
-
     void SetUp() override
     {
+        RegisterMainWindowClassAfresh();
         window = CreateMainWindow(GetModuleHandleW(nullptr));
         if (!window)
             GTEST_SKIP() << "no window can be created here (no display)";

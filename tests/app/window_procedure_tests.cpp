@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/main_window.h"
+#include "app/painting.h"
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "app/window_procedure.h"
+#include "dns/command_runner.h"
+#include "dns/filtering_mode.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/fake_dns_settings.h"
+#include "support/files.h"
+#include "support/netsh_log.h"
+#include "support/main_window_class.h"
+#include "support/registry.h"
+
+#define NAME_W "{7E57A0A1-5E7E-4C15-9D00-0000000000A1}"
+static const wchar_t AdapterName[] = L"" NAME_W;
+static const FakeAdapter Adapters[] = {{NAME_W, 41, 141, IfOperStatusUp, Ethernet}};
+
+static int ThreadsCreated;
+static HANDLE WINAPI CountingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE routine,
+                                          LPVOID parameter, DWORD flags, LPDWORD id)
+{
+    ++ThreadsCreated;
+    return CreateThread(security, stack, routine, parameter, flags, id);
+}
+static HANDLE WINAPI FailingCreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
+{
+    ++ThreadsCreated;
+    return nullptr;
+}
+
+static volatile LONG PostsToRefuse;
+static BOOL WINAPI SometimesFailingPostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (InterlockedDecrement(&PostsToRefuse) >= 0)
+        return FALSE;
+    return PostMessageW(window, message, wParam, lParam);
+}
+
+static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
+{
+    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+}
+
+static std::wstring Servers(IpFamily family)
+{
+    DnsServerList servers;
+    ReadInterfaceNameServers(family, AdapterName, servers);
+    return servers;
+}
+
+class WindowProcedureTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        SKIP_UNLESS_DISPOSABLE_MACHINE();
+        InitializePaths();
+        ExpectNetshStandInInstalled();
+        folder = CreateTestFolder();
+        savedPath = folder + L"\\nublaro.txt";
+        wcscpy(StateFilePath, savedPath.c_str());
+        StartNetshLog();
+        LoadLibraryExProc = LoadFakeDnsClient;
+        PresentFakeAdapters(Adapters, 1);
+        DeleteInterfaceKeys(AdapterName);
+        SetNameServer(Ipv4Family, AdapterName, L"192.168.7.53");
+        SetNameServer(Ipv6Family, AdapterName, L"fd00::7");
+        UseFakeDnsSettings(AppliesToRegistry);
+        ThreadsCreated = 0;
+        CreateThreadProc = CountingCreateThread;
+
+        CurrentMode = 0;
+        BusyFlag = 0;
+        RequestedMode = 0;
+        RegisterMainWindowClassAfresh();
+        window = CreateMainWindow(GetModuleHandleW(nullptr));
+        if (!window)
+            GTEST_SKIP() << "no window can be created here (no display)";
+        toggle = GetDlgItem(window, IDC_TOGGLE);
+    }
+    void TearDown() override
+    {
+        if (!RunningUnderWine())
+            return;
+        if (window && IsWindow(window)) {
+            BusyFlag = 0;
+            CurrentMode = 0;
+            DestroyWindow(window);
+        }
+        quitCode = DrainMessages();
+        CreateThreadProc = CreateThread;
+        PostMessageProc = PostMessageW;
+        LoadLibraryExProc = LoadLibraryExW;
+        SetInterfaceDnsSettingsProc = nullptr;
+        PresentMachineAdapters();
+        DeleteInterfaceKeys(AdapterName);
+        RemoveTestFolder(folder);
+        InitializePaths();
+    }
+
+    // Dispatches what is queued; returns the code of a WM_QUIT among it, or -1.
+    static int DrainMessages()
+    {
+        int quit = -1;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                quit = static_cast<int>(message.wParam);
+            DispatchMessageW(&message);
+        }
+        return quit;
+    }
+
+    void Click()
+    {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_CLICKED), reinterpret_cast<LPARAM>(toggle));
+    }
+
+    bool WaitForPassEnd()
+    {
+        for (int i = 0; i < 600 && BusyFlag; ++i) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+            DrainMessages();
+        }
+        return BusyFlag == 0;
+    }
+
+    std::wstring folder, savedPath;
+    HWND window = nullptr;
+    HWND toggle = nullptr;
+    int quitCode = -1;
+};
+
+TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
+{
+    Click();
+    EXPECT_EQ(BusyFlag, 1);
+    EXPECT_EQ(RequestedMode, 1);
+    EXPECT_FALSE(IsWindowEnabled(toggle));
+    EXPECT_EQ(ThreadsCreated, 1);
+    ASSERT_TRUE(WaitForPassEnd());
+    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_EQ(Servers(Ipv4Family), FilterServerListIpv4);
+
+    Click();
+    EXPECT_EQ(RequestedMode, 0);
+    ASSERT_TRUE(WaitForPassEnd());
+    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
+    EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
+}
+
+TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
+{
+    ASSERT_TRUE(CreateDirectoryW((savedPath + L".tmp").c_str(), nullptr)) << "the earlier servers cannot be saved";
+    Click();
+    ASSERT_TRUE(WaitForPassEnd());
+    EXPECT_EQ(CurrentMode, 0) << "the window must not claim a filtering that is not there";
+
+    PresentFakeAdapters(nullptr, 0);
+    Click();
+    ASSERT_TRUE(WaitForPassEnd());
+    EXPECT_EQ(CurrentMode, 0);
+}
+
+TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
+{
+    PostsToRefuse = 3;
+    PostMessageProc = SometimesFailingPostMessage;
+    Click();
+    ASSERT_TRUE(WaitForPassEnd()) << "the window would stay busy for ever";
+    EXPECT_EQ(CurrentMode, 1);
+}
+
+TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRuns)
+{
+    BusyFlag = 1;
+    Click();
+    EXPECT_EQ(ThreadsCreated, 0);
+    EXPECT_EQ(RequestedMode, 0);
+    EXPECT_EQ(SendMessageW(window, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(window));
+
+    SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window)) << "a later close works as usual";
+}
+
+TEST_F(WindowProcedureTest, ClosesAtOnceWhileOff)
+{
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(FakeDnsSettingsCalls.empty());
+    EXPECT_EQ(DrainMessages(), 0) << "the message loop ends with the quit code 0";
+}
+
+TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingWhileOn)
+{
+    EnableFilteringMode();
+    CurrentMode = 1;
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(BusyFlag, 0);
+    EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
+    EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
+    EXPECT_FALSE(FileExists(savedPath));
+    EXPECT_EQ(DrainMessages(), 0);
+}
+
+TEST_F(WindowProcedureTest, IgnoresOtherControlsAndNotifications)
+{
+    const WPARAM commands[] = {
+        MAKEWPARAM(IDC_TOGGLE + 1, BN_CLICKED),
+        MAKEWPARAM(IDC_TOGGLE, BN_DOUBLECLICKED),
+        MAKEWPARAM(IDC_TOGGLE, BN_SETFOCUS),
+    };
+    for (WPARAM command : commands) {
+        SCOPED_TRACE(command);
+        EXPECT_EQ(SendMessageW(window, WM_COMMAND, command, 0), 0);
+        EXPECT_EQ(BusyFlag, 0);
+        EXPECT_EQ(ThreadsCreated, 0);
+    }
+}
+
+TEST_F(WindowProcedureTest, DrawsOnlyTheSwitch)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.hDC = dc;
+    item.rcItem = {0, 0, 140, 56};
+    item.CtlID = IDC_TOGGLE;
+    EXPECT_EQ(SendMessageW(window, WM_DRAWITEM, IDC_TOGGLE, reinterpret_cast<LPARAM>(&item)), TRUE);
+    item.CtlID = 7;
+    EXPECT_EQ(SendMessageW(window, WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item)), FALSE)
+        << "left to the default procedure";
+    DeleteDC(dc);
+}
+
+TEST_F(WindowProcedureTest, TakesTheReportedModeWhenAPassEnds)
+{
+    BusyFlag = 1;
+    EnableWindow(toggle, FALSE);
+    SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
+    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(BusyFlag, 0);
+    EXPECT_TRUE(IsWindowEnabled(toggle));
+
+    SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
+    EXPECT_EQ(CurrentMode, 0) << "also when no pass was running";
+}
+
+TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)
+{
+    CreateThreadProc = FailingCreateThread;
+    Click();
+    EXPECT_EQ(ThreadsCreated, 1);
+    EXPECT_EQ(BusyFlag, 0);
+    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(RequestedMode, 1);
+    EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
+}
+
+TEST_F(WindowProcedureTest, ShowsTheWaitCursorWhileBusy)
+{
+    BusyFlag = 1;
+    EXPECT_EQ(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              TRUE);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    BusyFlag = 0;
+}
