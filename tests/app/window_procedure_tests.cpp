@@ -16,6 +16,7 @@
 #include "support/netsh_log.h"
 #include "support/main_window_class.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 #define NAME_W "{7E57A0A1-5E7E-4C15-9D00-0000000000A1}"
 static const wchar_t AdapterName[] = L"" NAME_W;
@@ -42,30 +43,18 @@ static BOOL WINAPI SometimesFailingPostMessage(HWND window, UINT message, WPARAM
     return PostMessageW(window, message, wParam, lParam);
 }
 
-static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
-{
-    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
-}
-
 static std::wstring Servers(IpFamily family)
 {
-    DnsServerList servers;
-    ReadInterfaceNameServers(family, AdapterName, servers);
-    return servers;
+    return Servers(family, AdapterName);
 }
 
-class WindowProcedureTest : public testing::Test {
+class WindowProcedureTest : public TestMachineTest {
 protected:
     void SetUp() override
     {
-        SKIP_UNLESS_DISPOSABLE_MACHINE();
-        InitializePaths();
-        ExpectNetshStandInInstalled();
-        folder = CreateTestFolder();
-        savedPath = folder + L"\\nublaro.txt";
-        wcscpy(StateFilePath, savedPath.c_str());
-        StartNetshLog();
-        LoadLibraryExProc = LoadFakeDnsClient;
+        TestMachineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         PresentFakeAdapters(Adapters, 1);
         DeleteInterfaceKeys(AdapterName);
         SetNameServer(Ipv4Family, AdapterName, L"192.168.7.53");
@@ -92,15 +81,11 @@ protected:
             CurrentMode = 0;
             DestroyWindow(window);
         }
-        quitCode = DrainMessages();
+        DrainMessages();
         CreateThreadProc = CreateThread;
         PostMessageProc = PostMessageW;
-        LoadLibraryExProc = LoadLibraryExW;
-        SetInterfaceDnsSettingsProc = nullptr;
-        PresentMachineAdapters();
         DeleteInterfaceKeys(AdapterName);
-        RemoveTestFolder(folder);
-        InitializePaths();
+        TestMachineTest::TearDown();
     }
 
     // Dispatches what is queued; returns the code of a WM_QUIT among it, or -1.
@@ -130,10 +115,8 @@ protected:
         return BusyFlag == 0;
     }
 
-    std::wstring folder, savedPath;
     HWND window = nullptr;
     HWND toggle = nullptr;
-    int quitCode = -1;
 };
 
 TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)

@@ -11,6 +11,7 @@
 #include "support/fake_dns_settings.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 static const FakeAdapter Adapters[] = {
     {"{7E57E001-5E7E-4C15-9D00-000000000001}", 21, 121, IfOperStatusUp, Ethernet},
@@ -19,15 +20,14 @@ static const FakeAdapter Adapters[] = {
 static const wchar_t FirstAdapter[] = L"{7E57E001-5E7E-4C15-9D00-000000000001}";
 static const wchar_t SecondAdapter[] = L"{7E57E002-5E7E-4C15-9D00-000000000002}";
 
-class ApplyDnsServersTest : public testing::Test {
+class ApplyDnsServersTest : public TestMachineTest {
 protected:
     void SetUp() override
     {
-        SKIP_UNLESS_DISPOSABLE_MACHINE();
-        InitializePaths();
-        ExpectNetshStandInInstalled();
+        TestMachineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         PresentFakeAdapters(Adapters, 2);
-        StartNetshLog();
         for (const wchar_t* name : {FirstAdapter, SecondAdapter}) {
             DeleteInterfaceKeys(name);
             SetNameServer(Ipv4Family, name, L"192.168.1.1");
@@ -38,8 +38,7 @@ protected:
     void TearDown() override
     {
         RunNetshScript();
-        PresentMachineAdapters();
-        SetInterfaceDnsSettingsProc = nullptr;
+        TestMachineTest::TearDown();
     }
 
     AdapterRecord records[2];

@@ -12,6 +12,7 @@
 #include "support/files.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 #define NAME_A "{7E57F00A-5E7E-4C15-9D00-00000000000A}"
 #define NAME_B "{7E57F00B-5E7E-4C15-9D00-00000000000B}"
@@ -21,18 +22,6 @@ static const wchar_t A[] = L"" NAME_A;
 static const wchar_t B[] = L"" NAME_B;
 static const wchar_t C[] = L"" NAME_C;
 static const wchar_t D[] = L"" NAME_D;
-
-static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
-{
-    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
-}
-
-static std::wstring Servers(IpFamily family, const wchar_t* adapter)
-{
-    DnsServerList servers;
-    ReadInterfaceNameServers(family, adapter, servers);
-    return servers;
-}
 
 enum DnsSettingsCall { CallApplies, CallFails, CallChangesNothing, NoCall };
 
@@ -46,21 +35,13 @@ static void UseDnsSettingsCall(DnsSettingsCall call)
     }
 }
 
-class FilteringModeTest : public testing::Test {
+class FilteringModeTest : public TestMachineTest {
 protected:
     void SetUp() override
     {
-        SKIP_UNLESS_DISPOSABLE_MACHINE();
-        InitializePaths();
-        ExpectNetshStandInInstalled();
-        folder = CreateTestFolder();
-        savedPath = folder + L"\\nublaro.txt";
-        wcscpy(StateFilePath, savedPath.c_str());
-        StartNetshLog();
-        dnsClient = LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
-        flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
-        LoadLibraryExProc = LoadFakeDnsClient;
-
+        TestMachineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         // A: both families, static; B: IPv4 only, automatic; C: IPv6 only; D: both, down.
         adapters[0] = {NAME_A, 31, 131, IfOperStatusUp, Ethernet};
         adapters[1] = {NAME_B, 32, 0, IfOperStatusUp, Ethernet};
@@ -77,16 +58,11 @@ protected:
     }
     void TearDown() override
     {
-        if (!RunningUnderWine())
-            return;
-        PresentMachineAdapters();
-        SetInterfaceDnsSettingsProc = nullptr;
-        LoadLibraryExProc = LoadLibraryExW;
-        FreeLibrary(dnsClient);
-        RemoveTestFolder(folder);
-        InitializePaths();
-        for (const wchar_t* name : {A, B, C, D})
-            DeleteInterfaceKeys(name);
+        TestMachineTest::TearDown();
+        if (RunningUnderWine()) {
+            for (const wchar_t* name : {A, B, C, D})
+                DeleteInterfaceKeys(name);
+        }
     }
 
     void ExpectSeededServers()
@@ -102,9 +78,6 @@ protected:
     }
 
     FakeAdapter adapters[4];
-    std::wstring folder, savedPath;
-    HMODULE dnsClient = nullptr;
-    int* flushCalls = nullptr;
 };
 
 class WholePassTest : public FilteringModeTest, public testing::WithParamInterface<DnsSettingsCall> {};
@@ -122,13 +95,13 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
     EXPECT_EQ(ReadBytes(savedPath), "\xEF\xBB\xBF#v2\r\n" NAME_A "|192.168.1.53,192.168.1.54|fd00::53\r\n" NAME_B
                                     "||\r\n" NAME_C "||fd00::c\r\n");
     EXPECT_LE(NetshRuns(), 1);
-    EXPECT_EQ(*flushCalls, 1);
+    EXPECT_EQ(FlushCalls(), 1);
 
     DisableFilteringMode();
     ExpectSeededServers();
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_LE(NetshRuns(), 2);
-    EXPECT_EQ(*flushCalls, 2);
+    EXPECT_EQ(FlushCalls(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
@@ -166,7 +139,7 @@ TEST_F(FilteringModeTest, SwitchingOnWithoutAnOperationalAdapterTouchesNothing)
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_TRUE(FakeDnsSettingsCalls.empty());
     EXPECT_EQ(NetshRuns(), 0);
-    EXPECT_EQ(*flushCalls, 1);
+    EXPECT_EQ(FlushCalls(), 1);
 }
 
 TEST_F(FilteringModeTest, SavesAFilteredListAsAutomatic)
@@ -228,7 +201,7 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
     ExpectSeededServers();
     EXPECT_TRUE(FakeDnsSettingsCalls.empty());
     EXPECT_FALSE(FileExists(savedPath));
-    EXPECT_EQ(*flushCalls, 1);
+    EXPECT_EQ(FlushCalls(), 1);
 }
 
 TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)

@@ -12,6 +12,7 @@
 #include "support/files.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 static const FakeAdapter Adapters[] = {
     {"{7E57D001-5E7E-4C15-9D00-000000000001}", 12, 112, IfOperStatusUp, Ethernet},
@@ -20,23 +21,22 @@ static const FakeAdapter Adapters[] = {
 static const wchar_t FirstAdapter[] = L"{7E57D001-5E7E-4C15-9D00-000000000001}";
 static const wchar_t SecondAdapter[] = L"{7E57D002-5E7E-4C15-9D00-000000000002}";
 
-class NetshScriptTest : public testing::Test {
+class NetshScriptTest : public TestMachineTest {
 protected:
     void SetUp() override
     {
-        SKIP_UNLESS_DISPOSABLE_MACHINE();
-        InitializePaths();
-        ExpectNetshStandInInstalled();
+        TestMachineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         PresentFakeAdapters(Adapters, 2);
-        StartNetshLog();
         DeleteInterfaceKeys(FirstAdapter);
         DeleteInterfaceKeys(SecondAdapter);
     }
     void TearDown() override
     {
         RunNetshScript();
-        PresentMachineAdapters();
         SetEnvironmentVariableW(L"NETSH_STANDIN_TAMPER", nullptr);
+        TestMachineTest::TearDown();
     }
 
     std::string PendingScript() { return ReadBytes(ScriptPath); }

@@ -36,6 +36,13 @@ void DeleteInterfaceKeys(const wchar_t* adapterName)
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(Ipv6Family, adapterName).c_str());
 }
 
+std::wstring Servers(IpFamily family, const wchar_t* adapterName)
+{
+    DnsServerList servers;
+    ReadInterfaceNameServers(family, adapterName, servers);
+    return servers;
+}
+
 std::wstring StoredNameServer(IpFamily family, const wchar_t* adapterName)
 {
     wchar_t value[1024];

@@ -10,5 +10,8 @@ void SetNameServerValue(IpFamily family, const wchar_t* adapterName, DWORD type,
 void DeleteNameServer(IpFamily family, const wchar_t* adapterName);
 void DeleteInterfaceKeys(const wchar_t* adapterName);
 
+// The servers as Nublaro reads them: normalised, empty for automatic.
+std::wstring Servers(IpFamily family, const wchar_t* adapterName);
+
 // The value exactly as stored, or "<missing>".
 std::wstring StoredNameServer(IpFamily family, const wchar_t* adapterName);

@@ -1,0 +1,43 @@
+// The machine whose DNS settings tests change: the disposable Wine prefix with the stand-in netsh, a
+// saved-settings file in a folder of the test's own, and a DNS client whose cache flush is counted.
+#include "support/test_machine.h"
+
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "dns/command_runner.h"
+#include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
+#include "support/files.h"
+#include "support/netsh_log.h"
+
+static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
+{
+    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+}
+
+void TestMachineTest::SetUp()
+{
+    SKIP_UNLESS_DISPOSABLE_MACHINE();
+    InitializePaths();
+    ExpectNetshStandInInstalled();
+    folder = CreateTestFolder();
+    savedPath = folder + L"\\nublaro.txt";
+    wcscpy(StateFilePath, savedPath.c_str());
+    StartNetshLog();
+    // Held here, so that the flush's own load and free leave the count in place.
+    dnsClient = LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+    flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
+    LoadLibraryExProc = LoadFakeDnsClient;
+}
+
+void TestMachineTest::TearDown()
+{
+    if (!RunningUnderWine())
+        return;
+    PresentMachineAdapters();
+    SetInterfaceDnsSettingsProc = nullptr;
+    LoadLibraryExProc = LoadLibraryExW;
+    FreeLibrary(dnsClient);
+    RemoveTestFolder(folder);
+    InitializePaths();
+}
