@@ -5,6 +5,7 @@ set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_DLLTOOL x86_64-w64-mingw32-dlltool)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
@@ -22,3 +23,16 @@ find_program(WINE_PROGRAM wine)
 if(WINE_PROGRAM)
     set(CMAKE_CROSSCOMPILING_EMULATOR "${WINE_PROGRAM}")
 endif()
+
+# GNU ld has no /DELAYLOAD. Instead, dlltool makes a delay-loading import library (-y) from a .def file
+# naming the functions used; mingw's helper then loads the DLL on first use through LoadLibraryA, which
+# obeys the DLL search restriction the program has set by then.
+function(target_delay_load_dll target dll definitions)
+    set(library "${CMAKE_CURRENT_BINARY_DIR}/lib${dll}-delayed.a")
+    add_custom_command(OUTPUT "${library}"
+        COMMAND "${CMAKE_DLLTOOL}" --input-def "${definitions}" --dllname "${dll}.dll" --output-delaylib "${library}"
+        DEPENDS "${definitions}")
+    add_custom_target(${target}-${dll}-delayed DEPENDS "${library}")
+    add_dependencies(${target} ${target}-${dll}-delayed)
+    target_link_libraries(${target} PRIVATE "${library}" delayimp)
+endfunction()

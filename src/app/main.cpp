@@ -27,6 +27,7 @@ static int RunMessageLoop()
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand)
 {
+    RestrictDllSearchToSystemFolder();
     if (!IsProcessElevated()) {
         if (!RelaunchElevated(commandLine))
             MessageBoxW(nullptr, ElevationWarning, L"Nublaro", MB_OK | MB_ICONWARNING);

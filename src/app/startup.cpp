@@ -7,6 +7,14 @@
 
 ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
 
+// Windows looks for a DLL that is not one of its known DLLs beside the executable first, and that folder
+// (Downloads, often) may be writable without administrator rights. From here on every DLL comes from
+// the system folder; iphlpapi.dll, the one such DLL the program imports, is delay-loaded for this.
+void RestrictDllSearchToSystemFolder()
+{
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 bool IsProcessElevated()
 {
     HANDLE token = nullptr;
@@ -73,7 +81,8 @@ void InitializePaths()
 {
     wchar_t windowsDirectory[PathUnits] = {};
     BOOL wow64 = FALSE;
-    HMODULE ipHelper = GetModuleHandleW(L"iphlpapi.dll");
+    // Loaded here for good, as a static import would be, and from the system folder only.
+    HMODULE ipHelper = LoadLibraryExW(L"iphlpapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     InitializeStateFilePath();
     GetWindowsDirectoryW(windowsDirectory, PathUnits); // a failure leaves the directory part empty

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+void RestrictDllSearchToSystemFolder();
 bool IsProcessElevated();
 int RelaunchElevated(const wchar_t* parameters);
 void InitializePaths();
