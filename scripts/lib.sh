@@ -37,6 +37,8 @@ start_disposable_prefix() {
     export WINEDEBUG=-all
     wineserver -p </dev/null >/dev/null 2>&1
     wine wineboot -i </dev/null >/dev/null 2>&1
+    # A program that crashes ends at once, instead of waiting in Wine's crash dialog for ever.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
     [ -n "${DISPLAY:-}" ] && start_wine_desktop
     return 0
 }
