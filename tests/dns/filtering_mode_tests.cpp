@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iostream>
+#include <random>
 #include <string>
 
 #include "app/process_state.h"
@@ -10,6 +13,7 @@
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
+#include "support/generated_files.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
@@ -254,4 +258,75 @@ TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
         EXPECT_EQ(Servers(Ipv4Family, name), L"");
         DeleteInterfaceKeys(name);
     }
+}
+
+// The saved-settings file is the one input a program without administrator rights controls. Whatever
+// it holds, switching off neither crashes nor hangs, and applies nothing but address literals.
+class GeneratedSavedFileTest : public FilteringModeTest {
+protected:
+    void SetFilterOnEveryFamily()
+    {
+        SetNameServer(Ipv4Family, A, FilterServerListIpv4);
+        SetNameServer(Ipv6Family, A, FilterServerListIpv6);
+        SetNameServer(Ipv4Family, B, FilterServerListIpv4);
+        SetNameServer(Ipv6Family, C, FilterServerListIpv6);
+    }
+
+    static void ExpectOnlyAddresses(const std::wstring& list)
+    {
+        size_t start = 0;
+        while (start <= list.size() && !list.empty()) {
+            size_t end = std::min(list.find(L',', start), list.size());
+            EXPECT_TRUE(IsPlainAddress(list.substr(start, end - start))) << "applied: \"" << list << "\"";
+            start = end + 1;
+        }
+    }
+
+    const char* const names[3] = {NAME_A, NAME_B, NAME_C};
+};
+
+TEST_F(GeneratedSavedFileTest, SwitchingOffAppliesOnlyAddressLiterals)
+{
+    std::mt19937 random(7);
+    const int files = 10000;
+    int applied = 0, withServers = 0;
+    for (int i = 0; i < files && !HasFailure(); ++i) {
+        SCOPED_TRACE(i);
+        SetFilterOnEveryFamily();
+        WriteBytes(savedPath, GeneratedSavedSettingsFile(random, names, 3));
+        FakeDnsSettingsCalls.clear();
+        DisableFilteringMode();
+        for (const FakeDnsSettingsCall& call : FakeDnsSettingsCalls) {
+            ExpectOnlyAddresses(call.NameServer);
+            withServers += !call.NameServer.empty();
+        }
+        applied += static_cast<int>(FakeDnsSettingsCalls.size());
+    }
+    EXPECT_EQ(NetshRuns(), 0) << "every change went through the system call";
+    EXPECT_GT(withServers, files / 10) << "the generated rows reach the adapters";
+    std::cout << "[ generated ] " << files << " saved-settings files, " << applied << " lists applied, "
+              << withServers << " of them naming servers\n";
+}
+
+TEST_F(GeneratedSavedFileTest, SwitchingOffWritesOnlyAddressLiteralsIntoTheNetshScript)
+{
+    UseFakeDnsSettings(Fails);
+    std::mt19937 random(8);
+    const int files = 100;
+    for (int i = 0; i < files && !HasFailure(); ++i) {
+        SCOPED_TRACE(i);
+        SetFilterOnEveryFamily();
+        WriteBytes(savedPath, GeneratedSavedSettingsFile(random, names, 3));
+        DisableFilteringMode();
+    }
+    for (const std::wstring& line : NetshLinesRun()) {
+        size_t address = line.find(L" address=");
+        if (address == std::wstring::npos)
+            continue;
+        size_t end = line.find(L' ', address + 9);
+        EXPECT_TRUE(IsPlainAddress(line.substr(address + 9, end - address - 9))) << line;
+    }
+    EXPECT_LE(NetshRuns(), files);
+    std::cout << "[ generated ] " << files << " saved-settings files through netsh, " << NetshLinesRun().size()
+              << " lines run\n";
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "dns/server_list.h"
@@ -192,5 +193,57 @@ TEST(KeepAddressLiterals, DropsEveryElementTheSystemDoesNotParseAsOneAddress)
         DnsServerList out;
         KeepAddressLiterals(c.list, out);
         EXPECT_STREQ(out, c.expected);
+    }
+}
+
+// Generated values: whatever the registry holds, the reader gives a list in normalised form.
+static std::wstring GeneratedValue(std::mt19937& random, size_t maxLength)
+{
+    static const wchar_t alphabet[] = L"0123456789abcdefABCDEF:.%  ,,;;\t\r\n\"=|x\u00f1\u4e00";
+    std::wstring value(random() % (maxLength + 1), L' ');
+    for (wchar_t& c : value)
+        c = alphabet[random() % (ARRAYSIZE(alphabet) - 1)];
+    return value;
+}
+
+static void ExpectNormalisedForm(const std::wstring& input, const std::wstring& output)
+{
+    EXPECT_LE(output.size(), input.size());
+    EXPECT_EQ(output.find_first_of(L" ;"), std::wstring::npos);
+    EXPECT_EQ(output.find(L",,"), std::wstring::npos);
+    if (!output.empty()) {
+        EXPECT_NE(output.front(), L',');
+        EXPECT_NE(output.back(), L',');
+    }
+}
+
+TEST(NormalizeServerList, GivesNormalisedFormForGeneratedText)
+{
+    std::mt19937 random(20261209);
+    for (int i = 0; i < 50000; ++i) {
+        std::wstring input = GeneratedValue(random, DnsServerListUnits - 1);
+        SCOPED_TRACE(i);
+        std::wstring output = Normalized(input.c_str());
+        ExpectNormalisedForm(input, output);
+        EXPECT_EQ(Normalized(output.c_str()), output) << "normalising twice changes nothing";
+        if (HasFailure())
+            break;
+    }
+}
+
+TEST_F(ReadInterfaceNameServersTest, GivesNormalisedFormForGeneratedRegistryValues)
+{
+    std::mt19937 random(1209);
+    for (int i = 0; i < 5000; ++i) {
+        std::wstring value = GeneratedValue(random, 300);
+        SCOPED_TRACE(i);
+        SetNameServer(Ipv4Family, TestAdapter, value.c_str());
+        std::wstring read = Read(Ipv4Family);
+        ExpectNormalisedForm(value, read);
+        if (value.size() >= DnsServerListUnits) {
+            EXPECT_EQ(read, L"");
+        }
+        if (HasFailure())
+            break;
     }
 }
