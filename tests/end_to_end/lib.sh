@@ -23,8 +23,17 @@ find_test_adapter() {
     key6="HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Parameters\\Interfaces\\$adapter"
 }
 
+# reg.exe answers 0 with the value, 1 when there is none; anything else, seen now and then right after a
+# process was killed, is asked again.
 name_server() {
-    wine reg query "$1" /v NameServer 2>/dev/null | tr -d '\r' | awk '$1 == "NameServer" { print $3 }'
+    local output status tries
+    for tries in 1 2 3 4 5; do
+        status=0
+        output=$(wine reg query "$1" /v NameServer 2>/dev/null) || status=$?
+        [ $status -le 1 ] && [ -n "$output" ] && break
+        sleep 0.5
+    done
+    echo "$output" | tr -d '\r' | awk '$1 == "NameServer" { print $3 }'
 }
 
 seed_servers() {
@@ -98,8 +107,7 @@ start_nublaro() {
 }
 
 kill_nublaro() {
-    kill -9 "$program" 2>/dev/null || true
-    wait "$program" 2>/dev/null || true
+    { kill -9 "$program"; wait "$program"; } 2>/dev/null || true
     program=""
     local tries
     for tries in $(seq 1 40); do
@@ -109,12 +117,16 @@ kill_nublaro() {
 }
 
 # A netsh started by a killed program goes on to its end; the test waits for it like a user would.
+# Wine, unlike Windows, leaves a child hanging for ever when its parent is killed while starting it;
+# such a netsh, still there long after the stand-in's own delay, never ran and is ended here.
 wait_for_netsh_to_end() {
     local tries
-    for tries in $(seq 1 120); do
-        pgrep -f 'system32\\netsh.exe' >/dev/null || return 0
+    for tries in $(seq 1 20); do
+        pgrep -if 'system32.netsh\.exe' >/dev/null || return 0
         sleep 0.25
     done
+    pkill -9 -if 'system32.netsh\.exe' || true
+    sleep 0.5
 }
 
 click_switch() {
