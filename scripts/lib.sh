@@ -24,7 +24,7 @@ install_missing_packages() {
 build_nublaro() {
     cmake -S "$NUBLARO_ROOT" -B "$NUBLARO_BUILD" \
         -DCMAKE_TOOLCHAIN_FILE="$NUBLARO_ROOT/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+        -DCMAKE_BUILD_TYPE=MinSizeRel "$@" >/dev/null
     cmake --build "$NUBLARO_BUILD" -j "$(nproc)"
 }
 

@@ -89,6 +89,20 @@ TEST(ImportTable, NamesOnlyDllsThatEveryWindowsHas)
     }
 }
 
+// The C++ runtime brings its terminate handler's messages and its type names; none may be linked in.
+TEST(Executable, FitsIn96KiBWithoutTheCppRuntime)
+{
+    std::vector<char> image = ReadExecutable("Nublaro.exe");
+    ASSERT_GT(image.size(), 1024u);
+    EXPECT_LE(image.size(), 96u * 1024);
+    std::string bytes(image.begin(), image.end());
+    for (const char* marker : {"terminate called", "St9exception", "St9bad_alloc", "__gxx_personality", "libstdc++",
+                               "basic_string"}) {
+        SCOPED_TRACE(marker);
+        EXPECT_EQ(bytes.find(marker), std::string::npos);
+    }
+}
+
 TEST(ImportTable, IsAWindowedProgramWithTheIconAndNoManifest)
 {
     std::vector<char> image = ReadExecutable("Nublaro.exe");
