@@ -1,0 +1,12 @@
+// Timing and reporting for the benchmarks: a clock, medians, and Markdown table rows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+double NowMs();
+double Median(std::vector<double> samples);
+void PrintRow(const std::string& measure, const std::string& value, const std::string& comparison);
+std::string Format(const char* format, double value);

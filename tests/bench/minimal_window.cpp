@@ -1,0 +1,45 @@
+// The baseline of the start-up benchmark: a window of the same class, size and message loop as
+// Nublaro's, and nothing else.
+#include <windows.h>
+
+static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MinimalWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
+    windowClass.hbrBackground = CreateSolidBrush(RGB(248, 250, 252));
+    windowClass.lpszClassName = L"NublaroWnd";
+    if (!RegisterClassExW(&windowClass))
+        return 1;
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame = {0, 0, 400, 200};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    HWND window = CreateWindowExW(0, L"NublaroWnd", L"Nublaro", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window)
+        return 1;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+
+    MSG message = {};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
