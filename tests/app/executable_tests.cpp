@@ -3,11 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "support/files.h"
 
 // The DLLs every Windows has; nothing from the compiler's own runtime may be imported.
 static const char* const SystemDlls[] = {
@@ -15,14 +16,10 @@ static const char* const SystemDlls[] = {
     "iphlpapi.dll", "msvcrt.dll", "ntdll.dll", "ws2_32.dll",
 };
 
-static std::vector<char> ReadExecutable(const char* name)
+static std::vector<char> ReadExecutable(const wchar_t* name)
 {
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring full = std::wstring(path).substr(0, std::wstring(path).rfind(L'\\') + 1);
-    full += std::wstring(name, name + strlen(name));
-    std::ifstream file(full.c_str(), std::ios::binary);
-    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string bytes = ReadBytes(BesideTests(name));
+    return std::vector<char>(bytes.begin(), bytes.end());
 }
 
 static const IMAGE_NT_HEADERS64* NtHeaders(const std::vector<char>& image)
@@ -73,7 +70,7 @@ static std::set<std::string> DelayImports(const std::vector<char>& image)
 
 TEST(ImportTable, NamesOnlyDllsThatEveryWindowsHas)
 {
-    std::vector<char> image = ReadExecutable("Nublaro.exe");
+    std::vector<char> image = ReadExecutable(L"Nublaro.exe");
     ASSERT_GT(image.size(), 1024u);
     ASSERT_EQ(NtHeaders(image)->Signature, IMAGE_NT_SIGNATURE);
     ASSERT_EQ(NtHeaders(image)->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
@@ -92,7 +89,7 @@ TEST(ImportTable, NamesOnlyDllsThatEveryWindowsHas)
 // The C++ runtime brings its terminate handler's messages and its type names; none may be linked in.
 TEST(Executable, FitsIn96KiBWithoutTheCppRuntime)
 {
-    std::vector<char> image = ReadExecutable("Nublaro.exe");
+    std::vector<char> image = ReadExecutable(L"Nublaro.exe");
     ASSERT_GT(image.size(), 1024u);
     EXPECT_LE(image.size(), 96u * 1024);
     std::string bytes(image.begin(), image.end());
@@ -105,7 +102,7 @@ TEST(Executable, FitsIn96KiBWithoutTheCppRuntime)
 
 TEST(ImportTable, IsAWindowedProgramWithTheIconAndNoManifest)
 {
-    std::vector<char> image = ReadExecutable("Nublaro.exe");
+    std::vector<char> image = ReadExecutable(L"Nublaro.exe");
     ASSERT_GT(image.size(), 1024u);
     EXPECT_EQ(NtHeaders(image)->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
 

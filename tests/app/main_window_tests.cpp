@@ -4,15 +4,8 @@
 
 #include "app/main_window.h"
 #include "app/process_state.h"
+#include "support/files.h"
 #include "support/main_window_class.h"
-
-static const wchar_t* ExecutableBesideTests(const wchar_t* name)
-{
-    static wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wcscpy(wcsrchr(path, L'\\') + 1, name);
-    return path;
-}
 
 class MainWindowTest : public testing::Test {
 protected:
@@ -71,7 +64,7 @@ TEST(NublaroExe, OpensItsWindowAndExitsWithZeroWhenClosed)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::wstring commandLine = std::wstring(L"\"") + ExecutableBesideTests(L"Nublaro.exe") + L"\"";
+    std::wstring commandLine = std::wstring(L"\"") + BesideTests(L"Nublaro.exe") + L"\"";
     ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
 

@@ -6,29 +6,23 @@
 
 #include "app/process_state.h"
 #include "app/startup.h"
-#include "dns/command_runner.h"
 #include "support/fake_adapters.h"
 #include "support/files.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 static FakeAdapter Adapters[MaxAdapters];
 static char Names[MaxAdapters][48];
 static wchar_t WideNames[MaxAdapters][48];
 static int Presented;
 
-static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
-{
-    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
-}
-
 void PrepareBenchMachine()
 {
     InitializePaths();
     std::wstring folder = CreateTestFolder();
     wcscpy(StateFilePath, (folder + L"\\nublaro.txt").c_str());
-    LoadLibraryExW(BesideTests(L"FakeDnsClient.dll").c_str(), nullptr, 0); // held, so each flush reuses it
-    LoadLibraryExProc = LoadFakeDnsClient;
+    HoldFakeDnsClient();
     StartNetshLog();
 }
 

@@ -15,6 +15,12 @@ static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
     return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
 }
 
+HMODULE HoldFakeDnsClient()
+{
+    LoadLibraryExProc = LoadFakeDnsClient;
+    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+}
+
 void TestMachineTest::SetUp()
 {
     SKIP_UNLESS_DISPOSABLE_MACHINE();
@@ -24,10 +30,8 @@ void TestMachineTest::SetUp()
     savedPath = folder + L"\\nublaro.txt";
     wcscpy(StateFilePath, savedPath.c_str());
     StartNetshLog();
-    // Held here, so that the flush's own load and free leave the count in place.
-    dnsClient = LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+    dnsClient = HoldFakeDnsClient();
     flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
-    LoadLibraryExProc = LoadFakeDnsClient;
 }
 
 void TestMachineTest::TearDown()

@@ -8,6 +8,10 @@
 
 #include <string>
 
+// Points the cache flush at the test DNS client and returns a reference to it, which the caller holds
+// so that each flush's own load and free leave the client's count of flushes in place.
+HMODULE HoldFakeDnsClient();
+
 class TestMachineTest : public testing::Test {
 protected:
     void SetUp() override;
