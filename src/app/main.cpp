@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "app/main_window.h"
-#include "app/process_state.h"
+#include "app/window_state.h"
 #include "app/startup.h"
 #include "dns/adapter_inventory.h"
 

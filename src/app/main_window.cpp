@@ -1,7 +1,7 @@
 // The main window's class and the one centred, fixed-size window made from it.
 #include "app/main_window.h"
 
-#include "app/process_state.h"
+#include "app/window_state.h"
 #include "app/window_procedure.h"
 
 static const wchar_t MainWindowClass[] = L"NublaroWnd";

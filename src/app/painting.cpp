@@ -1,7 +1,7 @@
 // What the window shows: the status line and the owner-drawn switch, drawn from CurrentMode and BusyFlag.
 #include "app/painting.h"
 
-#include "app/process_state.h"
+#include "app/window_state.h"
 
 HFONT RegularFont;
 HFONT BoldFont;

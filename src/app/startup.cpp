@@ -3,7 +3,10 @@
 
 #include <strsafe.h>
 
-#include "app/process_state.h"
+#include "dns/command_runner.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "settings/saved_settings.h"
 
 ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
 
@@ -30,7 +33,7 @@ bool IsProcessElevated()
 
 int RelaunchElevated(const wchar_t* parameters)
 {
-    wchar_t modulePath[PathUnits] = {};
+    wchar_t modulePath[MAX_PATH] = {};
     if (GetModuleFileNameW(nullptr, modulePath, ARRAYSIZE(modulePath)) == 0)
         return 0;
 
@@ -53,8 +56,8 @@ int RelaunchElevated(const wchar_t* parameters)
 // file or folder, so it is left empty instead: nothing is then saved, and nothing is switched.
 static void InitializeStateFilePath()
 {
-    DWORD length = GetModuleFileNameW(nullptr, StateFilePath, PathUnits);
-    if (length >= static_cast<DWORD>(PathUnits)) {
+    DWORD length = GetModuleFileNameW(nullptr, StateFilePath, ARRAYSIZE(StateFilePath));
+    if (length >= ARRAYSIZE(StateFilePath)) {
         StateFilePath[0] = L'\0';
         return;
     }
@@ -63,7 +66,7 @@ static void InitializeStateFilePath()
         lastBackslash[1] = L'\0';
     else
         StateFilePath[0] = L'\0';
-    if (FAILED(StringCchCatW(StateFilePath, PathUnits, L"nublaro.txt")))
+    if (FAILED(StringCchCatW(StateFilePath, ARRAYSIZE(StateFilePath), L"nublaro.txt")))
         StateFilePath[0] = L'\0';
 }
 
@@ -73,20 +76,20 @@ static void InitializeStateFilePath()
 static void FormatSystemProgramPath(wchar_t* path, const wchar_t* windowsDirectory, BOOL wow64,
                                     const wchar_t* program)
 {
-    StringCchPrintfW(path, PathUnits, L"%ls\\%ls\\%ls", windowsDirectory, wow64 ? L"Sysnative" : L"System32",
+    StringCchPrintfW(path, MAX_PATH, L"%ls\\%ls\\%ls", windowsDirectory, wow64 ? L"Sysnative" : L"System32",
                      program);
 }
 
 void InitializePaths()
 {
-    wchar_t windowsDirectory[PathUnits] = {};
+    wchar_t windowsDirectory[MAX_PATH] = {};
     BOOL wow64 = FALSE;
     // Loaded here for good, as a static import would be, and from the system folder only.
     HMODULE ipHelper = LoadLibraryExW(L"iphlpapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     InitializeStateFilePath();
-    GetWindowsDirectoryW(windowsDirectory, PathUnits); // a failure leaves the directory part empty
-    IsWow64Process(GetCurrentProcess(), &wow64);      // a failure leaves the native folder
+    GetWindowsDirectoryW(windowsDirectory, ARRAYSIZE(windowsDirectory)); // a failure leaves the directory empty
+    IsWow64Process(GetCurrentProcess(), &wow64);                         // a failure leaves the native folder
     FormatSystemProgramPath(NetshPath, windowsDirectory, wow64, L"netsh.exe");
     FormatSystemProgramPath(IpconfigPath, windowsDirectory, wow64, L"ipconfig.exe");
 

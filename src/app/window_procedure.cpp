@@ -2,7 +2,7 @@
 #include "app/window_procedure.h"
 
 #include "app/painting.h"
-#include "app/process_state.h"
+#include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 #include "dns/filtering_mode.h"
 

@@ -3,8 +3,7 @@
 
 #include <strsafe.h>
 
-#include "app/process_state.h"
-
+wchar_t IpconfigPath[MAX_PATH];
 LoadLibraryExFn* LoadLibraryExProc = LoadLibraryExW;
 
 static const int CommandLineUnits = 1024;

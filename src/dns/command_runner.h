@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// Full path of the system's ipconfig.exe, the fallback of the cache flush; start-up fills it once.
+extern wchar_t IpconfigPath[MAX_PATH];
+
 void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
 void FlushResolverCache();
 

@@ -1,7 +1,6 @@
 // Switching filtering mode on and off for every adapter, without ever losing the user's own servers.
 #include "dns/filtering_mode.h"
 
-#include "app/process_state.h"
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"

@@ -9,9 +9,9 @@
 #include <stdarg.h>
 #include <strsafe.h>
 
-#include "app/process_state.h"
 #include "dns/command_runner.h"
 
+wchar_t NetshPath[MAX_PATH];
 HANDLE ScriptFile;
 wchar_t ScriptPath[MAX_PATH];
 

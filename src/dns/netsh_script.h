@@ -7,6 +7,9 @@ void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* l
 void WriteScriptLine(const wchar_t* format, ...);
 void RunNetshScript();
 
+// Full path of the system's netsh.exe; start-up fills it once.
+extern wchar_t NetshPath[MAX_PATH];
+
 // The pending script, open while a pass has fallen back at least once; null otherwise.
 extern HANDLE ScriptFile;
 extern wchar_t ScriptPath[MAX_PATH];

@@ -10,7 +10,7 @@
 #include <stdio.h>
 #include <strsafe.h>
 
-#include "app/process_state.h"
+wchar_t StateFilePath[MAX_PATH];
 
 static const int LineUnits = 576;
 
@@ -49,7 +49,7 @@ static bool WriteContent(HANDLE file, const AdapterRecord* records, int count)
 
 bool WriteSavedSettings(const AdapterRecord* records, int count)
 {
-    wchar_t temporaryPath[PathUnits];
+    wchar_t temporaryPath[MAX_PATH];
     if (StateFilePath[0] == L'\0' ||
         FAILED(StringCchPrintfW(temporaryPath, ARRAYSIZE(temporaryPath), L"%ls.tmp", StateFilePath)))
         return false;

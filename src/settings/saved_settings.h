@@ -3,6 +3,9 @@
 
 #include "dns/adapter_inventory.h"
 
+// Full path of the file, beside the executable; start-up fills it once. Empty when the path would not fit.
+extern wchar_t StateFilePath[MAX_PATH];
+
 // Returns whether the file now holds these records; on failure an earlier file stays as it was.
 bool WriteSavedSettings(const AdapterRecord* records, int count);
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/process_state.h"
+#include "app/window_state.h"
 #include "support/files.h"
 #include "support/main_window_class.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/painting.h"
-#include "app/process_state.h"
+#include "app/window_state.h"
 
 static const COLORREF Background = RGB(248, 250, 252);
 static const COLORREF TrackOn = RGB(22, 163, 74);

@@ -2,8 +2,10 @@
 
 #include <string>
 
-#include "app/process_state.h"
 #include "app/startup.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "settings/saved_settings.h"
 #include "support/disposable_machine.h"
 
 static SHELLEXECUTEINFOW SeenInfo;

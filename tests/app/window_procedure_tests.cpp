@@ -4,9 +4,9 @@
 
 #include "app/main_window.h"
 #include "app/painting.h"
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "app/window_procedure.h"
+#include "app/window_state.h"
 #include "dns/command_runner.h"
 #include "dns/filtering_mode.h"
 #include "support/disposable_machine.h"

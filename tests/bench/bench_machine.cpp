@@ -4,8 +4,8 @@
 
 #include <stdio.h>
 
-#include "app/process_state.h"
 #include "app/startup.h"
+#include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
 #include "support/files.h"
 #include "support/netsh_log.h"

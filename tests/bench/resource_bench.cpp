@@ -5,10 +5,10 @@
 #include <psapi.h>
 
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "app/painting.h"
 #include "bench/bench_machine.h"
 #include "bench/bench_support.h"
+#include "app/window_state.h"
 #include "support/fake_dns_settings.h"
 #include "support/main_window_class.h"
 

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "dns/command_runner.h"
 #include "support/files.h"

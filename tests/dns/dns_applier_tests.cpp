@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"

@@ -5,10 +5,10 @@
 #include <random>
 #include <string>
 
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "dns/command_runner.h"
 #include "dns/filtering_mode.h"
+#include "dns/netsh_script.h"
 #include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"

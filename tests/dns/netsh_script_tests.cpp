@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "dns/netsh_script.h"
 #include "support/disposable_machine.h"

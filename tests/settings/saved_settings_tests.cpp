@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/process_state.h"
 #include "settings/saved_settings.h"
 #include "support/files.h"
 

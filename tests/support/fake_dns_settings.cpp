@@ -1,9 +1,9 @@
 // Stand-ins for the system's SetInterfaceDnsSettings, which Wine lacks, in each way the real call can behave.
+#include "dns/dns_applier.h"
 #include "support/fake_dns_settings.h"
 
 #include <algorithm>
 
-#include "app/process_state.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"
 

@@ -1,9 +1,9 @@
 // The main window's class for tests, registered again with a new background brush: destroying a main
 // window deletes the brush of its class.
+#include "app/window_state.h"
 #include "support/main_window_class.h"
 
 #include "app/main_window.h"
-#include "app/process_state.h"
 
 void RegisterMainWindowClassAfresh()
 {

@@ -1,11 +1,11 @@
 // What the stand-in netsh installed in the test prefix did, read from its log.
+#include "dns/netsh_script.h"
 #include "support/netsh_log.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "app/process_state.h"
 #include "support/files.h"
 
 static std::wstring LogPath()

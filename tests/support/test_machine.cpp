@@ -1,8 +1,9 @@
 // The machine whose DNS settings tests change: the disposable Wine prefix with the stand-in netsh, a
 // saved-settings file in a folder of the test's own, and a DNS client whose cache flush is counted.
+#include "dns/dns_applier.h"
+#include "settings/saved_settings.h"
 #include "support/test_machine.h"
 
-#include "app/process_state.h"
 #include "app/startup.h"
 #include "dns/command_runner.h"
 #include "support/disposable_machine.h"

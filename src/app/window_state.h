@@ -1,0 +1,11 @@
+// What the window owns: the mode it shows, whether a pass is running, the mode that pass is to reach,
+// and the background brush. Only the main thread changes them, except as the window procedure says.
+#pragma once
+
+#include <windows.h>
+
+extern HBRUSH BackgroundBrush;
+
+extern int CurrentMode;
+extern int BusyFlag;
+extern int RequestedMode;
