@@ -6,13 +6,13 @@
 #include "app/window_state.h"
 #include "support/files.h"
 #include "support/main_window_class.h"
+#include "support/messages.h"
 
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        RegisterMainWindowClassAfresh();
-        window = CreateMainWindow(GetModuleHandleW(nullptr));
+        window = CreateMainWindowAfresh();
         if (!window)
             GTEST_SKIP() << "no window can be created here (no display)";
     }
@@ -20,9 +20,7 @@ protected:
     {
         if (window && IsWindow(window))
             DestroyWindow(window);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
+        DrainMessages();
     }
 
     HWND window = nullptr;

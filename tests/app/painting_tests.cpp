@@ -4,11 +4,8 @@
 
 #include "app/painting.h"
 #include "app/window_state.h"
+#include "support/palette.h"
 
-static const COLORREF Background = RGB(248, 250, 252);
-static const COLORREF TrackOn = RGB(22, 163, 74);
-static const COLORREF TrackOff = RGB(148, 163, 184);
-static const COLORREF Knob = RGB(255, 255, 255);
 
 // A top-down 32-bit bitmap selected into a memory DC, filled with the window background.
 class MemoryCanvasTest : public testing::Test {
@@ -32,7 +29,7 @@ protected:
 
     void SetUp() override
     {
-        BackgroundBrush = CreateSolidBrush(Background);
+        BackgroundBrush = CreateSolidBrush(BackgroundColour);
         CurrentMode = 0;
         BusyFlag = 0;
     }
@@ -85,7 +82,7 @@ protected:
     int TopEdge(int x)
     {
         for (int y = 0; y < canvasHeight; ++y) {
-            if (Pixel(x, y) != Background)
+            if (Pixel(x, y) != BackgroundColour)
                 return y;
         }
         return -1;
@@ -101,7 +98,7 @@ protected:
     int LeftEdge(int y)
     {
         for (int x = 0; x < canvasWidth; ++x) {
-            if (Pixel(x, y) != Background)
+            if (Pixel(x, y) != BackgroundColour)
                 return x;
         }
         return -1;
@@ -115,11 +112,11 @@ TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooks)
         int mode, busy;
         COLORREF leftOfCentre, rightOfCentre;
     } looks[] = {
-        {"off", 0, 0, Knob, TrackOff},
-        {"on", 1, 0, TrackOn, Knob},
-        {"switching on", 0, 1, Knob, TrackOff},
-        {"switching off", 1, 1, TrackOff, Knob},
-        {"any other mode is off", 7, 0, Knob, TrackOff},
+        {"off", 0, 0, KnobColour, TrackOffColour},
+        {"on", 1, 0, TrackOnColour, KnobColour},
+        {"switching on", 0, 1, KnobColour, TrackOffColour},
+        {"switching off", 1, 1, TrackOffColour, KnobColour},
+        {"any other mode is off", 7, 0, KnobColour, TrackOffColour},
     };
     for (const auto& look : looks) {
         SCOPED_TRACE(look.look);
@@ -128,10 +125,10 @@ TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooks)
         Draw();
         EXPECT_EQ(Pixel(40, 28), look.leftOfCentre);
         EXPECT_EQ(Pixel(100, 28), look.rightOfCentre);
-        EXPECT_EQ(Pixel(70, 28), look.mode == 1 && !look.busy ? TrackOn : TrackOff);
-        EXPECT_EQ(Pixel(1, 1), Background);
-        EXPECT_EQ(Pixel(10, 28), Background) << "left of the track";
-        EXPECT_EQ(Pixel(130, 28), Background) << "right of the track";
+        EXPECT_EQ(Pixel(70, 28), look.mode == 1 && !look.busy ? TrackOnColour : TrackOffColour);
+        EXPECT_EQ(Pixel(1, 1), BackgroundColour);
+        EXPECT_EQ(Pixel(10, 28), BackgroundColour) << "left of the track";
+        EXPECT_EQ(Pixel(130, 28), BackgroundColour) << "right of the track";
     }
 }
 
@@ -142,19 +139,19 @@ TEST_F(DrawToggleSwitchTest, FillsTheWholeButtonWithTheBackgroundFirst)
     FillRect(dc, &all, red);
     DeleteObject(red);
     Draw();
-    EXPECT_EQ(Pixel(0, 0), Background);
-    EXPECT_EQ(Pixel(139, 55), Background);
-    EXPECT_EQ(Pixel(20, 8), Background) << "outside the rounded end";
+    EXPECT_EQ(Pixel(0, 0), BackgroundColour);
+    EXPECT_EQ(Pixel(139, 55), BackgroundColour);
+    EXPECT_EQ(Pixel(20, 8), BackgroundColour) << "outside the rounded end";
 }
 
 TEST_F(DrawToggleSwitchTest, MovesDownOneUnitWhilePressed)
 {
     Draw();
-    int top = TopEdge(70), left = LeftEdge(28), knobTop = FirstRowOf(40, Knob);
+    int top = TopEdge(70), left = LeftEdge(28), knobTop = FirstRowOf(40, KnobColour);
     Draw(ODS_SELECTED);
     EXPECT_EQ(TopEdge(70), top + 1);
     EXPECT_EQ(LeftEdge(28 + 1), left) << "never sideways";
-    EXPECT_EQ(FirstRowOf(40, Knob), knobTop + 1);
+    EXPECT_EQ(FirstRowOf(40, KnobColour), knobTop + 1);
     Draw();
     EXPECT_EQ(TopEdge(70), top) << "back up when released";
 }
@@ -172,8 +169,8 @@ TEST_F(DrawToggleSwitchTest, GivesBackTheDcsBrushAndPenAndKeepsNoObject)
     CurrentMode = 1;
     for (int i = 0; i < 25000; ++i)
         Draw();
-    EXPECT_EQ(Pixel(70, 28), TrackOn);
-    EXPECT_EQ(Pixel(100, 28), Knob);
+    EXPECT_EQ(Pixel(70, 28), TrackOnColour);
+    EXPECT_EQ(Pixel(100, 28), KnobColour);
 }
 
 class PaintWindowTest : public MemoryCanvasTest {
@@ -206,7 +203,7 @@ protected:
     {
         for (int x = 0; x < canvasWidth; ++x)
             for (int y = 52; y < 90; ++y)
-                if (Pixel(x, y) != Background)
+                if (Pixel(x, y) != BackgroundColour)
                     return x;
         return -1;
     }
@@ -214,7 +211,7 @@ protected:
     {
         for (int x = canvasWidth - 1; x >= 0; --x)
             for (int y = 52; y < 90; ++y)
-                if (Pixel(x, y) != Background)
+                if (Pixel(x, y) != BackgroundColour)
                     return x;
         return -1;
     }
@@ -230,7 +227,7 @@ protected:
     {
         for (int x = 0; x < canvasWidth; ++x)
             for (int row = 0; row < y; ++row)
-                if (Pixel(x, row) != Background)
+                if (Pixel(x, row) != BackgroundColour)
                     return true;
         return false;
     }
@@ -242,7 +239,7 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
         int mode;
         const wchar_t* word;
         COLORREF colour;
-    } states[] = {{1, L"activado", RGB(21, 128, 61)}, {0, L"desactivado", RGB(185, 28, 28)}};
+    } states[] = {{1, L"activado", ActiveInk}, {0, L"desactivado", InactiveInk}};
     for (const auto& state : states) {
         SCOPED_TRACE(state.mode);
         RECT all = {0, 0, 400, 200};
@@ -256,8 +253,8 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
         EXPECT_NEAR(FirstInkColumn(), x, 3) << "the line starts at its centred position";
         EXPECT_NEAR(LastInkColumn(), x + cx1 + cx2, 4);
         EXPECT_FALSE(InkAbove(52)) << "the line's top edge is at 52";
-        EXPECT_TRUE(HasInkOfColour(RGB(15, 23, 42), x, x + cx1 - 4));
-        EXPECT_FALSE(HasInkOfColour(RGB(15, 23, 42), x + cx1 + 1, 400)) << "the state word starts after cx1";
+        EXPECT_TRUE(HasInkOfColour(LabelInk, x, x + cx1 - 4));
+        EXPECT_FALSE(HasInkOfColour(LabelInk, x + cx1 + 1, 400)) << "the state word starts after cx1";
         EXPECT_TRUE(HasInkOfColour(state.colour, x + cx1, x + cx1 + cx2));
         EXPECT_FALSE(HasInkOfColour(state.colour, 0, x + cx1 - 1));
     }
@@ -272,9 +269,9 @@ TEST_F(PaintWindowTest, ShowsTheWaitingLineAloneWhileBusy)
     int cx = Measure(RegularFont, L"Espere, por favor");
     EXPECT_NEAR(FirstInkColumn(), (400 - cx) / 2, 3);
     EXPECT_NEAR(LastInkColumn(), (400 - cx) / 2 + cx, 4);
-    EXPECT_TRUE(HasInkOfColour(RGB(71, 85, 105), 0, 400));
-    EXPECT_FALSE(HasInkOfColour(RGB(15, 23, 42), 0, 400)) << "no \"Modo nublaro \"";
-    EXPECT_FALSE(HasInkOfColour(RGB(21, 128, 61), 0, 400));
+    EXPECT_TRUE(HasInkOfColour(WaitingInk, 0, 400));
+    EXPECT_FALSE(HasInkOfColour(LabelInk, 0, 400)) << "no \"Modo nublaro \"";
+    EXPECT_FALSE(HasInkOfColour(ActiveInk, 0, 400));
 }
 
 TEST_F(PaintWindowTest, LeavesTheDcWithItsFont)

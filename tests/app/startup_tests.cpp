@@ -7,6 +7,8 @@
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
 #include "support/disposable_machine.h"
+#include "support/files.h"
+#include "support/scoped_override.h"
 
 static SHELLEXECUTEINFOW SeenInfo;
 static std::wstring SeenFile;
@@ -30,19 +32,12 @@ class RelaunchElevatedTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ShellExecuteExProc = RecordingShellExecuteEx;
         ShellAnswer = TRUE;
         ProcessToHandBack = nullptr;
     }
-    void TearDown() override { ShellExecuteExProc = ShellExecuteExW; }
-};
 
-static std::wstring OwnModulePath()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
-}
+    ScopedOverride<ShellExecuteExFn*> shell{ShellExecuteExProc, RecordingShellExecuteEx};
+};
 
 TEST_F(RelaunchElevatedTest, AsksTheShellToStartThisExecutableAsAdministrator)
 {
@@ -50,7 +45,7 @@ TEST_F(RelaunchElevatedTest, AsksTheShellToStartThisExecutableAsAdministrator)
     EXPECT_EQ(SeenInfo.cbSize, sizeof(SHELLEXECUTEINFOW));
     EXPECT_EQ(SeenInfo.fMask, static_cast<ULONG>(SEE_MASK_NOCLOSEPROCESS));
     EXPECT_STREQ(SeenInfo.lpVerb, L"runas");
-    EXPECT_EQ(SeenFile, OwnModulePath());
+    EXPECT_EQ(SeenFile, ThisProgramPath());
     EXPECT_EQ(SeenInfo.nShow, SW_SHOWNORMAL);
     EXPECT_EQ(SeenInfo.hwnd, nullptr);
     EXPECT_EQ(SeenInfo.lpDirectory, nullptr);
@@ -93,7 +88,7 @@ TEST(InitializePaths, PutsTheSavedSettingsBesideTheExecutableAndFindsNetsh)
 {
     InitializePaths();
 
-    std::wstring module = OwnModulePath();
+    std::wstring module = ThisProgramPath();
     std::wstring directory = module.substr(0, module.rfind(L'\\') + 1);
     EXPECT_EQ(std::wstring(StateFilePath), directory + L"nublaro.txt");
 

@@ -2,25 +2,20 @@
 
 #include <string>
 
-#include "app/main_window.h"
 #include "app/painting.h"
-#include "app/startup.h"
 #include "app/window_procedure.h"
 #include "app/window_state.h"
-#include "dns/command_runner.h"
 #include "dns/filtering_mode.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
-#include "support/netsh_log.h"
 #include "support/main_window_class.h"
+#include "support/messages.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 
-#define NAME_W "{7E57A0A1-5E7E-4C15-9D00-0000000000A1}"
-static const wchar_t AdapterName[] = L"" NAME_W;
-static const FakeAdapter Adapters[] = {{NAME_W, 41, 141, IfOperStatusUp, Ethernet}};
+static const char* const AdapterName = TestAdapterName(0xA0A1);
+static const FakeAdapter Adapters[] = {{AdapterName, 41, 141, IfOperStatusUp, Ethernet}};
 
 static int ThreadsCreated;
 static HANDLE WINAPI CountingCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE routine,
@@ -50,55 +45,32 @@ static std::wstring Servers(IpFamily family)
 
 class WindowProcedureTest : public TestMachineTest {
 protected:
-    void SetUp() override
+    void SetUpMachine() override
     {
-        TestMachineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         PresentFakeAdapters(Adapters, 1);
         DeleteInterfaceKeys(AdapterName);
         SetNameServer(Ipv4Family, AdapterName, L"192.168.7.53");
         SetNameServer(Ipv6Family, AdapterName, L"fd00::7");
         UseFakeDnsSettings(AppliesToRegistry);
         ThreadsCreated = 0;
-        CreateThreadProc = CountingCreateThread;
 
         CurrentMode = 0;
         BusyFlag = 0;
         RequestedMode = 0;
-        RegisterMainWindowClassAfresh();
-        window = CreateMainWindow(GetModuleHandleW(nullptr));
+        window = CreateMainWindowAfresh();
         if (!window)
             GTEST_SKIP() << "no window can be created here (no display)";
         toggle = GetDlgItem(window, IDC_TOGGLE);
     }
     void TearDown() override
     {
-        if (!RunningUnderWine())
-            return;
         if (window && IsWindow(window)) {
             BusyFlag = 0;
             CurrentMode = 0;
             DestroyWindow(window);
         }
         DrainMessages();
-        CreateThreadProc = CreateThread;
-        PostMessageProc = PostMessageW;
-        DeleteInterfaceKeys(AdapterName);
         TestMachineTest::TearDown();
-    }
-
-    // Dispatches what is queued; returns the code of a WM_QUIT among it, or -1.
-    static int DrainMessages()
-    {
-        int quit = -1;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                quit = static_cast<int>(message.wParam);
-            DispatchMessageW(&message);
-        }
-        return quit;
     }
 
     void Click()
@@ -106,15 +78,8 @@ protected:
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_CLICKED), reinterpret_cast<LPARAM>(toggle));
     }
 
-    bool WaitForPassEnd()
-    {
-        for (int i = 0; i < 600 && BusyFlag; ++i) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-            DrainMessages();
-        }
-        return BusyFlag == 0;
-    }
-
+    ScopedOverride<CreateThreadFn*> threads{CreateThreadProc, CountingCreateThread};
+    ScopedOverride<PostMessageFn*> posts{PostMessageProc};
     HWND window = nullptr;
     HWND toggle = nullptr;
 };
@@ -126,14 +91,14 @@ TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
     EXPECT_EQ(RequestedMode, 1);
     EXPECT_FALSE(IsWindowEnabled(toggle));
     EXPECT_EQ(ThreadsCreated, 1);
-    ASSERT_TRUE(WaitForPassEnd());
+    ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 1);
     EXPECT_TRUE(IsWindowEnabled(toggle));
     EXPECT_EQ(Servers(Ipv4Family), FilterServerListIpv4);
 
     Click();
     EXPECT_EQ(RequestedMode, 0);
-    ASSERT_TRUE(WaitForPassEnd());
+    ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0);
     EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
     EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
@@ -143,12 +108,12 @@ TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
 {
     ASSERT_TRUE(CreateDirectoryW((savedPath + L".tmp").c_str(), nullptr)) << "the earlier servers cannot be saved";
     Click();
-    ASSERT_TRUE(WaitForPassEnd());
+    ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0) << "the window must not claim a filtering that is not there";
 
     PresentFakeAdapters(nullptr, 0);
     Click();
-    ASSERT_TRUE(WaitForPassEnd());
+    ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0);
 }
 
@@ -157,7 +122,7 @@ TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
     PostsToRefuse = 3;
     PostMessageProc = SometimesFailingPostMessage;
     Click();
-    ASSERT_TRUE(WaitForPassEnd()) << "the window would stay busy for ever";
+    ASSERT_TRUE(PumpUntilIdle()) << "the window would stay busy for ever";
     EXPECT_EQ(CurrentMode, 1);
 }
 

@@ -2,8 +2,6 @@
 // saved settings in a temporary folder, and a DNS client whose flush costs nothing.
 #include "bench/bench_machine.h"
 
-#include <stdio.h>
-
 #include "app/startup.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
@@ -13,8 +11,6 @@
 #include "support/test_machine.h"
 
 static FakeAdapter Adapters[MaxAdapters];
-static char Names[MaxAdapters][48];
-static wchar_t WideNames[MaxAdapters][48];
 static int Presented;
 
 void PrepareBenchMachine()
@@ -30,12 +26,9 @@ void PresentBenchAdapters(int count)
 {
     RemoveBenchAdapters();
     for (int i = 0; i < count; ++i) {
-        snprintf(Names[i], sizeof(Names[i]), "{7E57BE%02d-5E7E-4C15-9D00-0000000000%02d}", i, i);
-        MultiByteToWideChar(CP_ACP, 0, Names[i], -1, WideNames[i], 48);
-        Adapters[i] = {Names[i], static_cast<ULONG>(500 + i), static_cast<ULONG>(600 + i), IfOperStatusUp,
-                       Ethernet};
-        SetNameServer(Ipv4Family, WideNames[i], L"192.168.1.53 192.168.1.54");
-        SetNameServer(Ipv6Family, WideNames[i], L"fd00::53");
+        Adapters[i] = TestAdapter(0xBE00 + i);
+        SetNameServer(Ipv4Family, Adapters[i].Name, L"192.168.1.53 192.168.1.54");
+        SetNameServer(Ipv6Family, Adapters[i].Name, L"fd00::53");
     }
     Presented = count;
     PresentFakeAdapters(Adapters, count);
@@ -44,6 +37,6 @@ void PresentBenchAdapters(int count)
 void RemoveBenchAdapters()
 {
     for (int i = 0; i < Presented; ++i)
-        DeleteInterfaceKeys(WideNames[i]);
+        DeleteInterfaceKeys(Adapters[i].Name);
     Presented = 0;
 }

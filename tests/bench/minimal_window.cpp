@@ -2,6 +2,8 @@
 // Nublaro's, and nothing else.
 #include <windows.h>
 
+#include "support/palette.h"
+
 static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DESTROY) {
@@ -19,7 +21,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
     windowClass.lpfnWndProc = MinimalWndProc;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
-    windowClass.hbrBackground = CreateSolidBrush(RGB(248, 250, 252));
+    windowClass.hbrBackground = CreateSolidBrush(BackgroundColour);
     windowClass.lpszClassName = L"NublaroWnd";
     if (!RegisterClassExW(&windowClass))
         return 1;

@@ -1,83 +1,16 @@
 // Handles, GDI objects and private bytes of a process running Nublaro's window: after the first
-// switching cycle and repaint, and after 200 passes through the window's worker and 1,000 repaints.
-// Nothing may grow.
+// switching cycle and repaint, and after many passes through the window's worker and many repaints.
+// Nothing may grow: the program exits with 1 if anything did, and with 77 (skipped) without a display.
+// Usage: ResourceBench [passes, 200 by default] [repaints, 1000 by default]
 #include <windows.h>
-#include <psapi.h>
 
-#include "app/main_window.h"
 #include "app/painting.h"
 #include "bench/bench_machine.h"
 #include "bench/bench_support.h"
-#include "app/window_state.h"
 #include "support/fake_dns_settings.h"
 #include "support/main_window_class.h"
-
-struct Resources {
-    DWORD handles;
-    long gdiObjects;
-    SIZE_T privateBytes;
-};
-
-// Wine's GetGuiResources answers 0; there the count is what the process's GDI handle table has no
-// longer free, found by filling it.
-static long GdiObjectsInUse()
-{
-    DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    if (counted > 0)
-        return static_cast<long>(counted);
-    static HBRUSH probes[70000];
-    long free = 0;
-    while (free < 70000 && (probes[free] = CreateSolidBrush(RGB(1, 2, 3))) != nullptr)
-        ++free;
-    for (long i = 0; i < free; ++i)
-        DeleteObject(probes[i]);
-    return 65536 - free;
-}
-
-// Wine's GetProcessHandleCount answers 0; there the count is the handle values that are valid.
-static DWORD HandlesInUse()
-{
-    DWORD counted = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &counted) && counted > 0)
-        return counted;
-    DWORD flags;
-    for (ULONG_PTR value = 4; value < 0x40000; value += 4)
-        counted += GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? 1 : 0;
-    return counted;
-}
-
-// Wine leaves PrivateUsage at 0; there the count is the committed private memory of the address space.
-static SIZE_T PrivateBytes()
-{
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof(memory);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory));
-    if (memory.PrivateUsage > 0)
-        return memory.PrivateUsage;
-    SIZE_T committed = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof(region)) == sizeof(region);
-         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
-    }
-    return committed;
-}
-
-static Resources Measure()
-{
-    return {HandlesInUse(), GdiObjectsInUse(), PrivateBytes()};
-}
-
-static void PumpUntilIdle()
-{
-    for (int i = 0; i < 2000 && BusyFlag; ++i) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-    }
-}
+#include "support/messages.h"
+#include "support/process_resources.h"
 
 static void Pass(HWND window)
 {
@@ -91,15 +24,26 @@ static void Repaint(HWND window)
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-int wmain()
+static void PrintComparison(const char* what, int passes, int repaints, double first, double last, const char* unit)
 {
+    std::string measure = std::string(what) + Format(", after the first cycle / after %.0f passes", passes) +
+                          Format(" and %.0f repaints", repaints);
+    PrintRow(measure, Format("%.0f", first) + unit + Format(" / %.0f", last) + unit,
+             last <= first ? "no growth" : Format("GREW by %.0f", last - first) + unit);
+}
+
+int wmain(int argc, wchar_t** argv)
+{
+    int passes = argc > 1 ? _wtoi(argv[1]) : 200;
+    int repaints = argc > 2 ? _wtoi(argv[2]) : 1000;
     PrepareBenchMachine();
     PresentBenchAdapters(1);
     UseFakeDnsSettings(AppliesToRegistry);
-    RegisterMainWindowClassAfresh();
-    HWND window = CreateMainWindow(GetModuleHandleW(nullptr));
-    if (!window)
-        return 1;
+    HWND window = CreateMainWindowAfresh();
+    if (!window) {
+        PrintRow("Resources after many passes", "skipped", "no window can be created here (no display)");
+        return 77;
+    }
     ShowWindow(window, SW_SHOWNORMAL);
     // Filling the GDI handle table grows the heap once; done before anything is measured.
     GdiObjectsInUse();
@@ -109,24 +53,19 @@ int wmain()
     Pass(window);
     Pass(window);
     Repaint(window);
-    Resources first = Measure();
-    for (int pass = 2; pass < 200; ++pass)
+    ProcessResources first = MeasureProcessResources();
+    for (int pass = 2; pass < passes; ++pass)
         Pass(window);
-    for (int repaint = 1; repaint < 1000; ++repaint)
+    for (int repaint = 1; repaint < repaints; ++repaint)
         Repaint(window);
-    Resources last = Measure();
+    ProcessResources last = MeasureProcessResources();
 
-    PrintRow("Process handles, after the first cycle / after 200 passes and 1,000 repaints",
-             Format("%.0f", first.handles) + Format(" / %.0f", last.handles),
-             last.handles <= first.handles ? "no growth" : "GREW");
-    PrintRow("GDI objects, after the first cycle / after 200 passes and 1,000 repaints",
-             Format("%.0f", first.gdiObjects) + Format(" / %.0f", last.gdiObjects),
-             last.gdiObjects <= first.gdiObjects ? "no growth" : "GREW");
-    PrintRow("Private bytes, after the first cycle / after 200 passes and 1,000 repaints",
-             Format("%.0f KiB", first.privateBytes / 1024.0) + Format(" / %.0f KiB", last.privateBytes / 1024.0),
-             last.privateBytes <= first.privateBytes ? "no growth" : Format("GREW by %.0f KiB", (last.privateBytes - first.privateBytes) / 1024.0));
+    PrintComparison("Process handles", passes, repaints, first.handles, last.handles, "");
+    PrintComparison("GDI objects", passes, repaints, first.gdiObjects, last.gdiObjects, "");
+    PrintComparison("Private bytes", passes, repaints, first.privateBytes / 1024.0, last.privateBytes / 1024.0, " KiB");
     DestroyWindow(window);
     RemoveBenchAdapters();
-    bool grew = last.handles > first.handles || last.gdiObjects > first.gdiObjects || last.privateBytes > first.privateBytes;
+    bool grew = last.handles > first.handles || last.gdiObjects > first.gdiObjects ||
+                last.privateBytes > first.privateBytes;
     return grew ? 1 : 0;
 }

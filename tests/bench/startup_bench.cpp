@@ -7,14 +7,7 @@
 #include <vector>
 
 #include "bench/bench_support.h"
-
-static std::wstring BesideThisProgram(const wchar_t* name)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
-}
+#include "support/files.h"
 
 static BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM processId)
 {
@@ -50,10 +43,10 @@ int wmain(int argc, wchar_t** argv)
 {
     int runs = argc > 1 ? _wtoi(argv[1]) : 11;
     std::vector<double> nublaro, minimal;
-    TimeToFirstPaint(BesideThisProgram(L"MinimalWindow.exe")); // the first start of any program warms caches
+    TimeToFirstPaint(BesideTests(L"MinimalWindow.exe")); // the first start of any program warms caches
     for (int run = 0; run < runs; ++run) {
-        nublaro.push_back(TimeToFirstPaint(BesideThisProgram(L"Nublaro.exe")));
-        minimal.push_back(TimeToFirstPaint(BesideThisProgram(L"MinimalWindow.exe")));
+        nublaro.push_back(TimeToFirstPaint(BesideTests(L"Nublaro.exe")));
+        minimal.push_back(TimeToFirstPaint(BesideTests(L"MinimalWindow.exe")));
     }
     double nublaroMs = Median(nublaro), minimalMs = Median(minimal);
     PrintRow("Start-up to first paint, minimal window", Format("%.1f ms", minimalMs), "baseline");

@@ -3,26 +3,22 @@
 #include <string>
 
 #include "dns/adapter_inventory.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 static const IF_OPER_STATUS Up = IfOperStatusUp;
 static const IF_OPER_STATUS Down = IfOperStatusDown;
 
-#define ADAPTER(n) "{7E57B0" #n "-5E7E-4C15-9D00-0000000000" #n "}"
-#define WIDE_ADAPTER(n) L"{7E57B0" #n "-5E7E-4C15-9D00-0000000000" #n "}"
+#define ADAPTER(n) TestAdapterName(0xB0##n)
+#define WIDE_ADAPTER(n) Wide(ADAPTER(n)).c_str()
 
-class AdapterInventoryTest : public testing::Test {
+class AdapterInventoryTest : public TestMachineTest {
 protected:
-    void SetUp() override { SKIP_UNLESS_DISPOSABLE_MACHINE(); }
-    void TearDown() override
+    void SetUpMachine() override
     {
-        PresentMachineAdapters();
-        if (!RunningUnderWine())
-            return;
-        for (const wchar_t* name : {WIDE_ADAPTER(11), WIDE_ADAPTER(12), WIDE_ADAPTER(13), WIDE_ADAPTER(14)})
-            DeleteInterfaceKeys(name);
+        for (int n : {0xB011, 0xB012, 0xB013, 0xB014})
+            DeleteInterfaceKeys(TestAdapterName(n));
     }
 
     int Enumerate(AdapterFilter filter, int capacity = MaxAdapters)
@@ -40,9 +36,9 @@ TEST_F(AdapterInventoryTest, FillsRecordsInPlatformOrderWithBothFamiliesServers)
         {ADAPTER(11), 11, 21, Up, Ethernet},
         {ADAPTER(12), 12, 0, Up, IF_TYPE_IEEE80211},
     };
-    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"10.0.0.1 10.0.0.2");
-    SetNameServer(Ipv6Family, WIDE_ADAPTER(11), L"fd00::1");
-    SetNameServer(Ipv6Family, WIDE_ADAPTER(12), L"fd00::12");
+    SetNameServer(Ipv4Family, ADAPTER(11), L"10.0.0.1 10.0.0.2");
+    SetNameServer(Ipv6Family, ADAPTER(11), L"fd00::1");
+    SetNameServer(Ipv6Family, ADAPTER(12), L"fd00::12");
     PresentFakeAdapters(adapters, 2);
 
     ASSERT_EQ(Enumerate(OperationalAdapters), 2);
@@ -69,7 +65,7 @@ TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
         {ADAPTER(12), 2, 0, Up, IF_TYPE_TUNNEL},
         {ADAPTER(13), 0, 0, Up, Ethernet},
         {nullptr, 4, 0, Up, Ethernet},
-        {"{7E57B099-5E7E-4C15-9D00-000000000099}-far-too-long-to-fit", 5, 0, Up, Ethernet},
+        {"{7E57B099-5E7E-4C15-9D00-00000000B099}-far-too-long-to-fit", 5, 0, Up, Ethernet},
         {ADAPTER(14), 6, 0, Up, Ethernet},
     };
     PresentFakeAdapters(adapters, 6);
@@ -154,16 +150,13 @@ TEST_F(AdapterInventoryTest, AsksForMoreRoomAtMostTwice)
 
 TEST_F(AdapterInventoryTest, GrowsTheBufferForALongAdapterList)
 {
-    static FakeAdapter many[40];
-    static char names[40][48];
-    for (int i = 0; i < 40; ++i) {
-        snprintf(names[i], sizeof(names[i]), "{7E57C0%02d-5E7E-4C15-9D00-0000000000%02d}", i, i);
-        many[i] = {names[i], static_cast<ULONG>(100 + i), 0, Up, Ethernet};
-    }
+    FakeAdapter many[40];
+    for (int i = 0; i < 40; ++i)
+        many[i] = TestAdapter(0xC000 + i);
     PresentFakeAdapters(many, 40);
     EXPECT_EQ(Enumerate(OperationalAdapters), MaxAdapters);
     EXPECT_EQ(FakeQueryCalls, 2);
-    EXPECT_STREQ(records[MaxAdapters - 1].Name, L"{7E57C031-5E7E-4C15-9D00-000000000031}");
+    EXPECT_STREQ(records[MaxAdapters - 1].Name, Wide(TestAdapterName(0xC000 + MaxAdapters - 1)).c_str());
 }
 
 TEST_F(AdapterInventoryTest, GivesNoRecordsWhenThePlatformFails)
@@ -180,7 +173,6 @@ TEST_F(AdapterInventoryTest, GivesNoRecordsWhenThePlatformFails)
 
 TEST_F(AdapterInventoryTest, ReadsTheMachinesOwnAdapters)
 {
-    PresentMachineAdapters();
     int count = Enumerate(AllAdapters);
     ASSERT_GE(count, 1) << "Wine presents the host's interfaces";
     for (int i = 0; i < count; ++i) {
@@ -202,18 +194,18 @@ TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFil
         {ADAPTER(13), 13, 23, Up, Ethernet},
     };
     PresentFakeAdapters(adapters, 3);
-    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"10.0.0.1");
-    SetNameServer(Ipv4Family, WIDE_ADAPTER(13), L"10.0.0.3");
+    SetNameServer(Ipv4Family, ADAPTER(11), L"10.0.0.1");
+    SetNameServer(Ipv4Family, ADAPTER(13), L"10.0.0.3");
     EXPECT_EQ(DetectFilteringMode(), 0);
 
-    SetNameServer(Ipv4Family, WIDE_ADAPTER(12), FilterServerListIpv4);
+    SetNameServer(Ipv4Family, ADAPTER(12), FilterServerListIpv4);
     EXPECT_EQ(DetectFilteringMode(), 0) << "adapters that are down are never looked at";
 
-    SetNameServer(Ipv6Family, WIDE_ADAPTER(13), L"fd00::1 2a10:50c0::ad2:ff");
+    SetNameServer(Ipv6Family, ADAPTER(13), L"fd00::1 2a10:50c0::ad2:ff");
     EXPECT_EQ(DetectFilteringMode(), 1) << "second element of the last adapter's IPv6 list";
 
-    DeleteNameServer(Ipv6Family, WIDE_ADAPTER(13));
-    SetNameServer(Ipv4Family, WIDE_ADAPTER(11), L"2a10:50c0::ad1:ff");
+    DeleteNameServer(Ipv6Family, ADAPTER(13));
+    SetNameServer(Ipv4Family, ADAPTER(11), L"2a10:50c0::ad1:ff");
     EXPECT_EQ(DetectFilteringMode(), 1) << "the family of the address is not consulted";
 }
 

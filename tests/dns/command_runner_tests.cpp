@@ -6,46 +6,18 @@
 #include "app/startup.h"
 #include "dns/command_runner.h"
 #include "support/files.h"
-#include "support/netsh_log.h"
-
-static std::wstring ChildLogPath()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"recording-child-" + std::to_wstring(GetCurrentProcessId()) + L".log";
-}
-
-static bool Logged(const std::vector<std::wstring>& log, const std::wstring& line)
-{
-    for (const std::wstring& entry : log) {
-        if (entry == line)
-            return true;
-    }
-    return false;
-}
-
-static std::wstring LoggedValue(const std::vector<std::wstring>& log, const std::wstring& key)
-{
-    for (const std::wstring& entry : log) {
-        if (entry.compare(0, key.size() + 1, key + L" ") == 0)
-            return entry.substr(key.size() + 1);
-    }
-    return L"<none>";
-}
+#include "support/logs.h"
+#include "support/process_resources.h"
+#include "support/scoped_override.h"
 
 class RunHiddenCommandTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        DeleteFileW(ChildLogPath().c_str());
-        SetEnvironmentVariableW(L"RECORDING_CHILD_LOG", ChildLogPath().c_str());
-        child = L"\"" + BesideTests(L"RecordingChild.exe") + L"\"";
-    }
-    void TearDown() override { SetEnvironmentVariableW(L"RECORDING_CHILD_LOG", nullptr); }
+    void SetUp() override { DeleteFileW(ProcessLogPath(L"recording-child").c_str()); }
 
-    std::vector<std::wstring> ChildLog() { return ReadLogLines(ChildLogPath()); }
+    std::vector<std::wstring> ChildLog() { return ReadLogLines(ProcessLogPath(L"recording-child")); }
 
-    std::wstring child;
+    ScopedEnvironment childLog{L"RECORDING_CHILD_LOG", ProcessLogPath(L"recording-child")};
+    std::wstring child = L"\"" + BesideTests(L"RecordingChild.exe") + L"\"";
 };
 
 TEST_F(RunHiddenCommandTest, WaitsForAChildThatEndsInTimeAndHidesIt)
@@ -70,13 +42,14 @@ TEST_F(RunHiddenCommandTest, LeavesAChildRunningAtTheTimeOut)
     CloseHandle(process);
 }
 
-TEST_F(RunHiddenCommandTest, ReturnsWithoutLeakingWhenTheProgramCannotStart)
+TEST_F(RunHiddenCommandTest, HoldsNoHandleAfterAChildOrAProgramThatCannotStart)
 {
-    DWORD before = 0, after = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &before);
+    RunHiddenCommand((child + L" --sleep=0").c_str(), 60000); // whatever a first start sets up for good
+    DWORD before = HandlesInUse();
+    ASSERT_GT(before, 0u);
     RunHiddenCommand(L"\"C:\\no such folder\\no-such-program.exe\" /x", 60000);
-    GetProcessHandleCount(GetCurrentProcess(), &after);
-    EXPECT_EQ(after, before);
+    RunHiddenCommand((child + L" --sleep=0").c_str(), 60000);
+    EXPECT_EQ(HandlesInUse(), before);
 }
 
 TEST_F(RunHiddenCommandTest, RunsTheFirst1023UnitsOfALongerCommandLine)
@@ -104,18 +77,12 @@ protected:
     void SetUp() override
     {
         RunHiddenCommandTest::SetUp();
-        InitializePaths();
-        wcscpy(IpconfigPath, BesideTests(L"RecordingChild.exe").c_str());
-        LoadLibraryExProc = OfferTestLibrary;
         LoadedName.clear();
         LoadedFlags = 0;
     }
-    void TearDown() override
-    {
-        LoadLibraryExProc = LoadLibraryExW;
-        InitializePaths();
-        RunHiddenCommandTest::TearDown();
-    }
+
+    ScopedPath ipconfig{IpconfigPath, BesideTests(L"RecordingChild.exe")};
+    ScopedOverride<LoadLibraryExFn*> dnsClientLoad{LoadLibraryExProc, OfferTestLibrary};
 
     // Holds one reference of its own, so that the flush's FreeLibrary shows as the module staying loaded
     // exactly until this test lets go.

@@ -2,32 +2,27 @@
 
 #include <string>
 
-#include "app/startup.h"
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 
+static const char* const FirstAdapter = TestAdapterName(0xE001);
+static const char* const SecondAdapter = TestAdapterName(0xE002);
 static const FakeAdapter Adapters[] = {
-    {"{7E57E001-5E7E-4C15-9D00-000000000001}", 21, 121, IfOperStatusUp, Ethernet},
-    {"{7E57E002-5E7E-4C15-9D00-000000000002}", 22, 122, IfOperStatusUp, Ethernet},
+    {FirstAdapter, 21, 121, IfOperStatusUp, Ethernet},
+    {SecondAdapter, 22, 122, IfOperStatusUp, Ethernet},
 };
-static const wchar_t FirstAdapter[] = L"{7E57E001-5E7E-4C15-9D00-000000000001}";
-static const wchar_t SecondAdapter[] = L"{7E57E002-5E7E-4C15-9D00-000000000002}";
 
 class ApplyDnsServersTest : public TestMachineTest {
 protected:
-    void SetUp() override
+    void SetUpMachine() override
     {
-        TestMachineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         PresentFakeAdapters(Adapters, 2);
-        for (const wchar_t* name : {FirstAdapter, SecondAdapter}) {
+        for (const char* name : {FirstAdapter, SecondAdapter}) {
             DeleteInterfaceKeys(name);
             SetNameServer(Ipv4Family, name, L"192.168.1.1");
             SetNameServer(Ipv6Family, name, L"fd00::53");
@@ -88,19 +83,11 @@ TEST_F(ApplyDnsServersTest, IgnoresTheCaseOfTheReadBack)
 
 TEST_F(ApplyDnsServersTest, FallsBackToNetshWheneverTheSystemCallDidNotTakeEffect)
 {
-    const struct {
-        const char* what;
-        void (*use)();
-    } cases[] = {
-        {"the call fails", [] { UseFakeDnsSettings(Fails); }},
-        {"the call succeeds but nothing changes", [] { UseFakeDnsSettings(ChangesNothing); }},
-        {"the system has no such call", [] { UseNoDnsSettingsCall(); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (FakeDnsSettingsBehaviour behaviour : {Fails, ChangesNothing, NotOffered}) {
+        SCOPED_TRACE(behaviour);
         SetNameServer(Ipv4Family, FirstAdapter, L"192.168.1.1");
         StartNetshLog();
-        c.use();
+        UseFakeDnsSettings(behaviour);
         ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2");
         RunNetshScript();
         EXPECT_EQ(NetshRuns(), 1);
@@ -135,7 +122,7 @@ TEST_F(ApplyDnsServersTest, CollectsEveryFallbackOfAPassInOneScript)
 
     EXPECT_EQ(NetshRuns(), 1);
     EXPECT_EQ(NetshLinesRun().size(), 8u);
-    for (const wchar_t* name : {FirstAdapter, SecondAdapter}) {
+    for (const char* name : {FirstAdapter, SecondAdapter}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(StoredNameServer(Ipv4Family, name), FilterServerListIpv4);
         EXPECT_EQ(StoredNameServer(Ipv6Family, name), FilterServerListIpv6);

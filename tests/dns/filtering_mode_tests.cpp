@@ -5,11 +5,7 @@
 #include <random>
 #include <string>
 
-#include "app/startup.h"
-#include "dns/command_runner.h"
 #include "dns/filtering_mode.h"
-#include "dns/netsh_script.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
@@ -18,41 +14,33 @@
 #include "support/registry.h"
 #include "support/test_machine.h"
 
-#define NAME_A "{7E57F00A-5E7E-4C15-9D00-00000000000A}"
-#define NAME_B "{7E57F00B-5E7E-4C15-9D00-00000000000B}"
-#define NAME_C "{7E57F00C-5E7E-4C15-9D00-00000000000C}"
-#define NAME_D "{7E57F00D-5E7E-4C15-9D00-00000000000D}"
-static const wchar_t A[] = L"" NAME_A;
-static const wchar_t B[] = L"" NAME_B;
-static const wchar_t C[] = L"" NAME_C;
-static const wchar_t D[] = L"" NAME_D;
+static const char* const A = TestAdapterName(0xF00A);
+static const char* const B = TestAdapterName(0xF00B);
+static const char* const C = TestAdapterName(0xF00C);
+static const char* const D = TestAdapterName(0xF00D);
 
-enum DnsSettingsCall { CallApplies, CallFails, CallChangesNothing, NoCall };
-
-static void UseDnsSettingsCall(DnsSettingsCall call)
+// The saved-settings file as the writer makes it, from its rows.
+static std::string Record(const std::string& rows)
 {
-    switch (call) {
-    case CallApplies: UseFakeDnsSettings(AppliesToRegistry); break;
-    case CallFails: UseFakeDnsSettings(Fails); break;
-    case CallChangesNothing: UseFakeDnsSettings(ChangesNothing); break;
-    case NoCall: UseNoDnsSettingsCall(); break;
-    }
+    return "\xEF\xBB\xBF#v2\r\n" + rows;
+}
+
+static std::string Row(const char* name, const char* ipv4, const char* ipv6)
+{
+    return std::string(name) + "|" + ipv4 + "|" + ipv6 + "\r\n";
 }
 
 class FilteringModeTest : public TestMachineTest {
 protected:
-    void SetUp() override
+    void SetUpMachine() override
     {
-        TestMachineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         // A: both families, static; B: IPv4 only, automatic; C: IPv6 only; D: both, down.
-        adapters[0] = {NAME_A, 31, 131, IfOperStatusUp, Ethernet};
-        adapters[1] = {NAME_B, 32, 0, IfOperStatusUp, Ethernet};
-        adapters[2] = {NAME_C, 0, 133, IfOperStatusUp, Ethernet};
-        adapters[3] = {NAME_D, 34, 134, IfOperStatusDown, Ethernet};
+        adapters[0] = {A, 31, 131, IfOperStatusUp, Ethernet};
+        adapters[1] = {B, 32, 0, IfOperStatusUp, Ethernet};
+        adapters[2] = {C, 0, 133, IfOperStatusUp, Ethernet};
+        adapters[3] = {D, 34, 134, IfOperStatusDown, Ethernet};
         PresentFakeAdapters(adapters, 4);
-        for (const wchar_t* name : {A, B, C, D})
+        for (const char* name : {A, B, C, D})
             DeleteInterfaceKeys(name);
         SetNameServer(Ipv4Family, A, L"192.168.1.53 192.168.1.54");
         SetNameServer(Ipv6Family, A, L"fd00::53");
@@ -60,15 +48,6 @@ protected:
         SetNameServer(Ipv4Family, D, L"10.4.4.4");
         UseFakeDnsSettings(AppliesToRegistry);
     }
-    void TearDown() override
-    {
-        TestMachineTest::TearDown();
-        if (RunningUnderWine()) {
-            for (const wchar_t* name : {A, B, C, D})
-                DeleteInterfaceKeys(name);
-        }
-    }
-
     void ExpectSeededServers()
     {
         EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
@@ -84,11 +63,11 @@ protected:
     FakeAdapter adapters[4];
 };
 
-class WholePassTest : public FilteringModeTest, public testing::WithParamInterface<DnsSettingsCall> {};
+class WholePassTest : public FilteringModeTest, public testing::WithParamInterface<FakeDnsSettingsBehaviour> {};
 
 TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
 {
-    UseDnsSettingsCall(GetParam());
+    UseFakeDnsSettings(GetParam());
 
     EnableFilteringMode();
     EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4);
@@ -96,8 +75,8 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
     EXPECT_EQ(Servers(Ipv4Family, B), FilterServerListIpv4);
     EXPECT_EQ(Servers(Ipv6Family, C), FilterServerListIpv6);
     EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4") << "an adapter that is down is not switched";
-    EXPECT_EQ(ReadBytes(savedPath), "\xEF\xBB\xBF#v2\r\n" NAME_A "|192.168.1.53,192.168.1.54|fd00::53\r\n" NAME_B
-                                    "||\r\n" NAME_C "||fd00::c\r\n");
+    EXPECT_EQ(ReadBytes(savedPath),
+              Record(Row(A, "192.168.1.53,192.168.1.54", "fd00::53") + Row(B, "", "") + Row(C, "", "fd00::c")));
     EXPECT_LE(NetshRuns(), 1);
     EXPECT_EQ(FlushCalls(), 1);
 
@@ -109,7 +88,7 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
-                         testing::Values(CallApplies, CallFails, CallChangesNothing, NoCall));
+                         testing::Values(AppliesToRegistry, Fails, ChangesNothing, NotOffered));
 
 TEST_F(FilteringModeTest, SwitchingOnAgainKeepsTheFirstRecordByteForByte)
 {
@@ -126,9 +105,9 @@ TEST_F(FilteringModeTest, SwitchingOnAgainKeepsTheFirstRecordByteForByte)
 
 TEST_F(FilteringModeTest, KeepsAValidRecordLeftByAnEarlierRun)
 {
-    WriteBytes(savedPath, "#v2\r\n" NAME_A "|10.1.1.1|\r\n");
+    WriteBytes(savedPath, "#v2\r\n" + Row(A, "10.1.1.1", ""));
     EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), "#v2\r\n" NAME_A "|10.1.1.1|\r\n");
+    EXPECT_EQ(ReadBytes(savedPath), "#v2\r\n" + Row(A, "10.1.1.1", ""));
     DisableFilteringMode();
     EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
     EXPECT_EQ(Servers(Ipv6Family, A), L"");
@@ -150,8 +129,7 @@ TEST_F(FilteringModeTest, SavesAFilteredListAsAutomatic)
 {
     SetNameServer(Ipv4Family, A, L"94.140.15.15");
     EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath),
-              "\xEF\xBB\xBF#v2\r\n" NAME_A "||fd00::53\r\n" NAME_B "||\r\n" NAME_C "||fd00::c\r\n");
+    EXPECT_EQ(ReadBytes(savedPath), Record(Row(A, "", "fd00::53") + Row(B, "", "") + Row(C, "", "fd00::c")));
 }
 
 TEST_F(FilteringModeTest, SwitchingOffWithoutARecordGivesFilteredFamiliesAutomaticServers)
@@ -189,10 +167,9 @@ TEST_F(FilteringModeTest, RestoresAnAdapterThatWentDownMeanwhile)
 
 TEST_F(FilteringModeTest, UsesTheFirstOfTwoRowsWhoseNamesDifferInCase)
 {
-    std::string lower = NAME_A;
-    for (char& c : lower)
-        c = static_cast<char>(tolower(c));
-    WriteBytes(savedPath, "#v2\r\n" + lower + "|10.1.1.1|\r\n" NAME_A "|10.2.2.2|\r\n");
+    std::string lower = A;
+    std::transform(lower.begin(), lower.end(), lower.begin(), tolower);
+    WriteBytes(savedPath, "#v2\r\n" + Row(lower.c_str(), "10.1.1.1", "") + Row(A, "10.2.2.2", ""));
     SetNameServer(Ipv4Family, A, FilterServerListIpv4);
     DisableFilteringMode();
     EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
@@ -214,21 +191,20 @@ TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)
     std::string record = ReadBytes(savedPath);
 
     UseFakeDnsSettings(Fails);
-    std::wstring netsh = NetshPath;
-    wcscpy(NetshPath, L"C:\\windows\\system32\\no-netsh-here.exe");
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
-    EXPECT_EQ(ReadBytes(savedPath), record);
+    {
+        ScopedPath noNetsh(NetshPath, L"C:\\windows\\system32\\no-netsh-here.exe");
+        DisableFilteringMode();
+        EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
+        EXPECT_EQ(ReadBytes(savedPath), record);
 
-    EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), record) << "a switch-on keeps the record as it is";
+        EnableFilteringMode();
+        EXPECT_EQ(ReadBytes(savedPath), record) << "a switch-on keeps the record as it is";
 
-    FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
-    DisableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), record) << "without an adapter list nothing was restored";
-    FakeQueryError = ERROR_SUCCESS;
-
-    wcscpy(NetshPath, netsh.c_str());
+        FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
+        DisableFilteringMode();
+        EXPECT_EQ(ReadBytes(savedPath), record) << "without an adapter list nothing was restored";
+        FakeQueryError = ERROR_SUCCESS;
+    }
     DisableFilteringMode();
     ExpectSeededServers();
     EXPECT_FALSE(FileExists(savedPath));
@@ -236,12 +212,9 @@ TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)
 
 TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
 {
-    static FakeAdapter many[MaxAdapters];
-    static char names[MaxAdapters][48];
-    for (int i = 0; i < MaxAdapters; ++i) {
-        snprintf(names[i], sizeof(names[i]), "{7E57F1%02d-5E7E-4C15-9D00-0000000000%02d}", i, i);
-        many[i] = {names[i], static_cast<ULONG>(200 + i), static_cast<ULONG>(300 + i), IfOperStatusUp, Ethernet};
-    }
+    FakeAdapter many[MaxAdapters];
+    for (int i = 0; i < MaxAdapters; ++i)
+        many[i] = TestAdapter(0xF100 + i);
     PresentFakeAdapters(many, MaxAdapters);
     UseFakeDnsSettings(Fails);
 
@@ -252,11 +225,9 @@ TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
     EXPECT_EQ(NetshRuns(), 2);
     EXPECT_FALSE(FileExists(savedPath));
 
-    for (int i = 0; i < MaxAdapters; ++i) {
-        wchar_t name[48];
-        MultiByteToWideChar(CP_ACP, 0, names[i], -1, name, 48);
-        EXPECT_EQ(Servers(Ipv4Family, name), L"");
-        DeleteInterfaceKeys(name);
+    for (const FakeAdapter& adapter : many) {
+        EXPECT_EQ(Servers(Ipv4Family, adapter.Name), L"");
+        DeleteInterfaceKeys(adapter.Name);
     }
 }
 
@@ -282,7 +253,7 @@ protected:
         }
     }
 
-    const char* const names[3] = {NAME_A, NAME_B, NAME_C};
+    const char* const names[3] = {A, B, C};
 };
 
 TEST_F(GeneratedSavedFileTest, SwitchingOffAppliesOnlyAddressLiterals)

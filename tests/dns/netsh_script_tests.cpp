@@ -1,32 +1,27 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "dns/netsh_script.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/files.h"
+#include "support/logs.h"
 #include "support/netsh_log.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 
+static const char* const FirstAdapter = TestAdapterName(0xD001);
+static const char* const SecondAdapter = TestAdapterName(0xD002);
 static const FakeAdapter Adapters[] = {
-    {"{7E57D001-5E7E-4C15-9D00-000000000001}", 12, 112, IfOperStatusUp, Ethernet},
-    {"{7E57D002-5E7E-4C15-9D00-000000000002}", 13, 113, IfOperStatusUp, Ethernet},
+    {FirstAdapter, 12, 112, IfOperStatusUp, Ethernet},
+    {SecondAdapter, 13, 113, IfOperStatusUp, Ethernet},
 };
-static const wchar_t FirstAdapter[] = L"{7E57D001-5E7E-4C15-9D00-000000000001}";
-static const wchar_t SecondAdapter[] = L"{7E57D002-5E7E-4C15-9D00-000000000002}";
 
 class NetshScriptTest : public TestMachineTest {
 protected:
-    void SetUp() override
+    void SetUpMachine() override
     {
-        TestMachineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
         PresentFakeAdapters(Adapters, 2);
         DeleteInterfaceKeys(FirstAdapter);
         DeleteInterfaceKeys(SecondAdapter);
@@ -34,7 +29,6 @@ protected:
     void TearDown() override
     {
         RunNetshScript();
-        SetEnvironmentVariableW(L"NETSH_STANDIN_TAMPER", nullptr);
         TestMachineTest::TearDown();
     }
 
@@ -94,14 +88,13 @@ TEST_F(NetshScriptTest, NoOtherProcessCanChangeTheScriptBeforeNetshHasRun)
 {
     AppendNetshCommands(12, Ipv4Family, L"10.0.0.1");
     std::string written = PendingScript();
-    SetEnvironmentVariableW(L"NETSH_STANDIN_TAMPER", L"1");
+    ScopedEnvironment tamper(L"NETSH_STANDIN_TAMPER", L"1");
     RunNetshScript();
 
     std::vector<std::wstring> log = NetshLog();
-    auto logged = [&](const wchar_t* line) { return std::find(log.begin(), log.end(), line) != log.end(); };
-    EXPECT_TRUE(logged(L"tamper write denied"));
-    EXPECT_TRUE(logged(L"tamper rename denied"));
-    EXPECT_TRUE(logged(L"tamper delete denied"));
+    EXPECT_TRUE(Logged(log, L"tamper write denied"));
+    EXPECT_TRUE(Logged(log, L"tamper rename denied"));
+    EXPECT_TRUE(Logged(log, L"tamper delete denied"));
     ASSERT_EQ(NetshLinesRun().size(), 1u);
     EXPECT_EQ(NetshLinesRun()[0], L"interface ipv4 set dns name=12 source=static address=10.0.0.1 validate=no");
     EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1");

@@ -5,9 +5,10 @@
 
 #include "dns/server_list.h"
 #include "support/disposable_machine.h"
+#include "support/fake_adapters.h"
 #include "support/registry.h"
 
-static const wchar_t TestAdapter[] = L"{7E57A001-5E7E-4C15-9D00-000000000001}";
+static const char* const Adapter = TestAdapterName(0xA001);
 
 static std::wstring Normalized(const wchar_t* text)
 {
@@ -93,33 +94,28 @@ protected:
     void SetUp() override
     {
         SKIP_UNLESS_DISPOSABLE_MACHINE();
-        DeleteInterfaceKeys(TestAdapter);
-    }
-    void TearDown() override
-    {
-        if (RunningUnderWine())
-            DeleteInterfaceKeys(TestAdapter);
+        DeleteInterfaceKeys(Adapter);
     }
 
-    std::wstring Read(IpFamily family, const wchar_t* adapter = TestAdapter)
+    std::wstring Read(IpFamily family, const std::string& adapter = Adapter)
     {
         DnsServerList out;
         wmemset(out, L'#', DnsServerListUnits);
-        ReadInterfaceNameServers(family, adapter, out);
+        ReadInterfaceNameServers(family, Wide(adapter.c_str()).c_str(), out);
         return out;
     }
 };
 
 TEST_F(ReadInterfaceNameServersTest, NormalizesMessySeparators)
 {
-    SetNameServer(Ipv4Family, TestAdapter, L" ,10.0.0.1,,10.0.0.2; ;10.0.0.3, ");
+    SetNameServer(Ipv4Family, Adapter, L" ,10.0.0.1,,10.0.0.2; ;10.0.0.3, ");
     EXPECT_EQ(Read(Ipv4Family), L"10.0.0.1,10.0.0.2,10.0.0.3");
 }
 
 TEST_F(ReadInterfaceNameServersTest, ReadsEachFamilyUnderItsOwnKey)
 {
-    SetNameServer(Ipv4Family, TestAdapter, L"10.0.0.1");
-    SetNameServer(Ipv6Family, TestAdapter, L"fd00::1 fd00::2");
+    SetNameServer(Ipv4Family, Adapter, L"10.0.0.1");
+    SetNameServer(Ipv6Family, Adapter, L"fd00::1 fd00::2");
     EXPECT_EQ(Read(Ipv4Family), L"10.0.0.1");
     EXPECT_EQ(Read(Ipv6Family), L"fd00::1,fd00::2");
     EXPECT_EQ(Read(7), L"fd00::1,fd00::2") << "every family but 0 is IPv6";
@@ -129,47 +125,46 @@ TEST_F(ReadInterfaceNameServersTest, ReadsNothingWithoutAStringValue)
 {
     EXPECT_EQ(Read(Ipv4Family), L"") << "missing key";
 
-    SetNameServer(Ipv6Family, TestAdapter, L"fd00::1");
+    SetNameServer(Ipv6Family, Adapter, L"fd00::1");
     EXPECT_EQ(Read(Ipv4Family), L"") << "missing value";
 
-    SetNameServer(Ipv4Family, TestAdapter, L"");
+    SetNameServer(Ipv4Family, Adapter, L"");
     EXPECT_EQ(Read(Ipv4Family), L"") << "empty value";
 
-    SetNameServer(Ipv4Family, TestAdapter, L" ; , ");
+    SetNameServer(Ipv4Family, Adapter, L" ; , ");
     EXPECT_EQ(Read(Ipv4Family), L"") << "separators only";
 
     DWORD number = 0x01010101;
-    SetNameServerValue(Ipv4Family, TestAdapter, REG_DWORD, &number, sizeof(number));
+    SetNameServerValue(Ipv4Family, Adapter, REG_DWORD, &number, sizeof(number));
     EXPECT_EQ(Read(Ipv4Family), L"") << "number";
 
     const wchar_t text[] = L"10.0.0.1";
-    SetNameServerValue(Ipv4Family, TestAdapter, REG_BINARY, text, sizeof(text));
+    SetNameServerValue(Ipv4Family, Adapter, REG_BINARY, text, sizeof(text));
     EXPECT_EQ(Read(Ipv4Family), L"") << "raw bytes";
 
     const wchar_t multi[] = L"10.0.0.1\0" L"10.0.0.2\0";
-    SetNameServerValue(Ipv4Family, TestAdapter, REG_MULTI_SZ, multi, sizeof(multi));
+    SetNameServerValue(Ipv4Family, Adapter, REG_MULTI_SZ, multi, sizeof(multi));
     EXPECT_EQ(Read(Ipv4Family), L"") << "multi-string";
 }
 
 TEST_F(ReadInterfaceNameServersTest, ReadsAFullListButNothingLonger)
 {
     std::wstring longest(255, L'1');
-    SetNameServer(Ipv4Family, TestAdapter, longest.c_str());
+    SetNameServer(Ipv4Family, Adapter, longest.c_str());
     EXPECT_EQ(Read(Ipv4Family), longest);
 
     std::wstring tooLong(256, L'1');
-    SetNameServer(Ipv4Family, TestAdapter, tooLong.c_str());
+    SetNameServer(Ipv4Family, Adapter, tooLong.c_str());
     EXPECT_EQ(Read(Ipv4Family), L"") << "a cut list would name other servers";
 }
 
 TEST_F(ReadInterfaceNameServersTest, ReadsNothingForANameThatWouldCutTheKeyPath)
 {
     // 62 units of "SYSTEM\...\Interfaces\" and this name fill the 199 units of the key path exactly.
-    std::wstring fitting = std::wstring(TestAdapter) + std::wstring(137 - wcslen(TestAdapter), L'x');
-    std::wstring longer = fitting + L"-another-interface";
+    std::string fitting = std::string(Adapter) + std::string(137 - strlen(Adapter), 'x');
     SetNameServer(Ipv4Family, fitting.c_str(), L"10.0.0.1");
-    EXPECT_EQ(Read(Ipv4Family, fitting.c_str()), L"10.0.0.1");
-    EXPECT_EQ(Read(Ipv4Family, longer.c_str()), L"");
+    EXPECT_EQ(Read(Ipv4Family, fitting), L"10.0.0.1");
+    EXPECT_EQ(Read(Ipv4Family, fitting + "-another-interface"), L"");
     DeleteInterfaceKeys(fitting.c_str());
 }
 
@@ -237,7 +232,7 @@ TEST_F(ReadInterfaceNameServersTest, GivesNormalisedFormForGeneratedRegistryValu
     for (int i = 0; i < 5000; ++i) {
         std::wstring value = GeneratedValue(random, 300);
         SCOPED_TRACE(i);
-        SetNameServer(Ipv4Family, TestAdapter, value.c_str());
+        SetNameServer(Ipv4Family, Adapter, value.c_str());
         std::wstring read = Read(Ipv4Family);
         ExpectNormalisedForm(value, read);
         if (value.size() >= DnsServerListUnits) {

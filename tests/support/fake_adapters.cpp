@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <initializer_list>
+#include <map>
 
 static const FakeAdapter* PresentedAdapters;
 static int PresentedCount;
@@ -61,6 +62,30 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
     return ERROR_SUCCESS;
 }
 
+const char* TestAdapterName(int n)
+{
+    static std::map<int, std::string> names;
+    std::string& name = names[n];
+    if (name.empty()) {
+        char text[40];
+        snprintf(text, sizeof(text), "{7E57%04X-5E7E-4C15-9D00-00000000%04X}", n, n);
+        name = text;
+    }
+    return name.c_str();
+}
+
+std::wstring Wide(const char* name)
+{
+    wchar_t wide[256];
+    MultiByteToWideChar(CP_ACP, 0, name, -1, wide, ARRAYSIZE(wide));
+    return wide;
+}
+
+FakeAdapter TestAdapter(int n, IF_OPER_STATUS status)
+{
+    return {TestAdapterName(n), static_cast<ULONG>(n), static_cast<ULONG>(1000 + n), status, Ethernet};
+}
+
 GUID FakeInterfaceGuid(ULONG index)
 {
     GUID guid = {0x7E570000u + index, 0x4E75, 0x626C, {0x61, 0x72, 0x6F, 0, 0, 0, 0, 1}};
@@ -103,15 +128,14 @@ static void MapInterfacesForNetsh(const FakeAdapter* adapters, int count)
     for (int i = 0; i < count; ++i) {
         if (!adapters[i].Name)
             continue;
-        wchar_t name[NameBytes];
-        MultiByteToWideChar(CP_ACP, 0, adapters[i].Name, -1, name, NameBytes);
+        std::wstring name = Wide(adapters[i].Name);
         for (ULONG index : {adapters[i].IfIndex, adapters[i].Ipv6IfIndex}) {
             if (index == 0)
                 continue;
             wchar_t valueName[16];
             swprintf(valueName, 16, L"%lu", index);
-            RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
-                           static_cast<DWORD>((wcslen(name) + 1) * sizeof(wchar_t)));
+            RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()),
+                           static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t)));
         }
     }
     RegCloseKey(key);
@@ -130,13 +154,4 @@ void PresentFakeAdapters(const FakeAdapter* adapters, int count)
     GetAdaptersAddressesProc = FakeGetAdaptersAddresses;
     ConvertInterfaceIndexToLuidProc = FakeConvertIndexToLuid;
     ConvertInterfaceLuidToGuidProc = FakeConvertLuidToGuid;
-}
-
-void PresentMachineAdapters()
-{
-    PresentedAdapters = nullptr;
-    PresentedCount = 0;
-    GetAdaptersAddressesProc = GetAdaptersAddresses;
-    ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
-    ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
 }

@@ -2,6 +2,8 @@
 // machine's own adapters.
 #pragma once
 
+#include <string>
+
 #include "dns/adapter_inventory.h"
 
 struct FakeAdapter {
@@ -14,9 +16,17 @@ struct FakeAdapter {
 
 const IFTYPE Ethernet = IF_TYPE_ETHERNET_CSMACD;
 
-// Presents these adapters until PresentMachineAdapters; the array must outlive the presentation.
+// "{7E57nnnn-5E7E-4C15-9D00-00000000nnnn}", n in hexadecimal: a name no real adapter has, the same for
+// the same n throughout the test program.
+const char* TestAdapterName(int n);
+std::wstring Wide(const char* name);
+
+// An Ethernet adapter named TestAdapterName(n), with IPv4 index n and IPv6 index 1000 + n.
+FakeAdapter TestAdapter(int n, IF_OPER_STATUS status = IfOperStatusUp);
+
+// Presents these adapters in place of the machine's own, until the test's fixture puts the machine's
+// adapter query back; the array must outlive the presentation.
 void PresentFakeAdapters(const FakeAdapter* adapters, int count);
-void PresentMachineAdapters();
 
 // How the fake adapter list answers, reset by PresentFakeAdapters.
 extern int FakeQueryCalls;

@@ -1,9 +1,9 @@
 // Stand-ins for the system's SetInterfaceDnsSettings, which Wine lacks, in each way the real call can behave.
-#include "dns/dns_applier.h"
 #include "support/fake_dns_settings.h"
 
 #include <algorithm>
 
+#include "dns/dns_applier.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"
 
@@ -27,10 +27,8 @@ static DWORD WINAPI FakeSetInterfaceDnsSettings(GUID interfaceGuid, const DNS_IN
     std::wstring value = call.NameServer;
     if (Behaviour == AppliesInUpperCase)
         std::transform(value.begin(), value.end(), value.begin(), towupper);
-    wchar_t name[64];
-    MultiByteToWideChar(CP_ACP, 0, adapter->Name, -1, name, 64);
     IpFamily family = (settings->Flags & DNS_SETTING_IPV6) ? Ipv6Family : Ipv4Family;
-    SetNameServer(family, name, value.c_str());
+    SetNameServer(family, adapter->Name, value.c_str());
     return NO_ERROR;
 }
 
@@ -38,11 +36,5 @@ void UseFakeDnsSettings(FakeDnsSettingsBehaviour behaviour)
 {
     Behaviour = behaviour;
     FakeDnsSettingsCalls.clear();
-    SetInterfaceDnsSettingsProc = FakeSetInterfaceDnsSettings;
-}
-
-void UseNoDnsSettingsCall()
-{
-    FakeDnsSettingsCalls.clear();
-    SetInterfaceDnsSettingsProc = nullptr;
+    SetInterfaceDnsSettingsProc = behaviour == NotOffered ? nullptr : FakeSetInterfaceDnsSettings;
 }

@@ -11,6 +11,7 @@ enum FakeDnsSettingsBehaviour {
     AppliesInUpperCase,  // the same, with the value's letters in upper case
     Fails,               // answers an error and changes nothing
     ChangesNothing,      // answers success and changes nothing
+    NotOffered,          // the system has no such call
 };
 
 struct FakeDnsSettingsCall {
@@ -21,5 +22,4 @@ struct FakeDnsSettingsCall {
 };
 
 void UseFakeDnsSettings(FakeDnsSettingsBehaviour behaviour);
-void UseNoDnsSettingsCall(); // as on a system without the call
 extern std::vector<FakeDnsSettingsCall> FakeDnsSettingsCalls;

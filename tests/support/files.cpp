@@ -68,10 +68,15 @@ bool FileExists(const std::wstring& path)
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring BesideTests(const wchar_t* name)
+std::wstring ThisProgramPath()
 {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
+    return path;
+}
+
+std::wstring BesideTests(const wchar_t* name)
+{
+    std::wstring program = ThisProgramPath();
+    return program.substr(0, program.rfind(L'\\') + 1) + name;
 }

@@ -10,5 +10,6 @@ std::string ReadBytes(const std::wstring& path); // "<missing>" when the file ca
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 
-// A file built into the same folder as the test programs.
+// The running test program, and a file built into the same folder.
+std::wstring ThisProgramPath();
 std::wstring BesideTests(const wchar_t* name);

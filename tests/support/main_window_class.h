@@ -1,5 +1,7 @@
-// The main window's class for tests, registered again with a new background brush: destroying a main
-// window deletes the brush of its class.
+// The main window for tests, made from its class registered again with a new background brush:
+// destroying a main window deletes the brush of its class. Null where no window can be made (no display).
 #pragma once
 
-void RegisterMainWindowClassAfresh();
+#include <windows.h>
+
+HWND CreateMainWindowAfresh();

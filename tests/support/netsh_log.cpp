@@ -1,49 +1,24 @@
 // What the stand-in netsh installed in the test prefix did, read from its log.
-#include "dns/netsh_script.h"
 #include "support/netsh_log.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include "dns/netsh_script.h"
 #include "support/files.h"
-
-static std::wstring LogPath()
-{
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    return std::wstring(temp) + L"netsh-standin-" + std::to_wstring(GetCurrentProcessId()) + L".log";
-}
+#include "support/logs.h"
 
 void StartNetshLog()
 {
-    DeleteFileW(LogPath().c_str());
-    SetEnvironmentVariableW(L"NETSH_STANDIN_LOG", LogPath().c_str());
-}
-
-std::vector<std::wstring> ReadLogLines(const std::wstring& path)
-{
-    std::string bytes = ReadBytes(path);
-    std::vector<std::wstring> lines;
-    if (bytes == "<missing>")
-        return lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos)
-            end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        wchar_t wide[8192];
-        int length = MultiByteToWideChar(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), wide, 8191);
-        lines.push_back(std::wstring(wide, length));
-        start = end + 2;
-    }
-    return lines;
+    std::wstring path = ProcessLogPath(L"netsh-standin");
+    DeleteFileW(path.c_str());
+    SetEnvironmentVariableW(L"NETSH_STANDIN_LOG", path.c_str());
 }
 
 std::vector<std::wstring> NetshLog()
 {
-    return ReadLogLines(LogPath());
+    return ReadLogLines(ProcessLogPath(L"netsh-standin"));
 }
 
 int NetshRuns()
@@ -66,10 +41,7 @@ std::vector<std::wstring> NetshLinesRun()
 
 void ExpectNetshStandInInstalled()
 {
-    wchar_t standIn[MAX_PATH];
-    GetModuleFileNameW(nullptr, standIn, MAX_PATH);
-    wcscpy(wcsrchr(standIn, L'\\') + 1, L"NetshStandIn.exe");
     ASSERT_NE(NetshPath[0], L'\0') << "InitializePaths has not run";
-    ASSERT_EQ(ReadBytes(NetshPath), ReadBytes(standIn))
+    ASSERT_EQ(ReadBytes(NetshPath), ReadBytes(BesideTests(L"NetshStandIn.exe")))
         << "the netsh of this prefix is not the stand-in; scripts/test installs it";
 }

@@ -12,6 +12,3 @@ std::vector<std::wstring> NetshLinesRun(); // each "line ..." entry without its 
 
 // Asserts that the netsh start-up found is the stand-in; scripts/test installs it in the prefix.
 void ExpectNetshStandInInstalled();
-
-// Reads a UTF-8 log of CR LF lines.
-std::vector<std::wstring> ReadLogLines(const std::wstring& path);

@@ -1,15 +1,18 @@
 // The TCP/IP interface keys of the test machine's registry, where adapters keep their static DNS servers.
+// Adapters are named as the adapter list names them: narrow text.
 #include "support/registry.h"
 
 #include <gtest/gtest.h>
 
-static std::wstring InterfaceKeyPath(IpFamily family, const wchar_t* adapterName)
+#include "support/fake_adapters.h"
+
+static std::wstring InterfaceKeyPath(IpFamily family, const char* adapterName)
 {
     return std::wstring(L"SYSTEM\\CurrentControlSet\\Services\\") + (family == Ipv4Family ? L"Tcpip" : L"Tcpip6") +
-           L"\\Parameters\\Interfaces\\" + adapterName;
+           L"\\Parameters\\Interfaces\\" + Wide(adapterName);
 }
 
-void SetNameServerValue(IpFamily family, const wchar_t* adapterName, DWORD type, const void* data, DWORD bytes)
+void SetNameServerValue(IpFamily family, const char* adapterName, DWORD type, const void* data, DWORD bytes)
 {
     HKEY key;
     LSTATUS created = RegCreateKeyExW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(family, adapterName).c_str(), 0,
@@ -19,31 +22,31 @@ void SetNameServerValue(IpFamily family, const wchar_t* adapterName, DWORD type,
     RegCloseKey(key);
 }
 
-void SetNameServer(IpFamily family, const wchar_t* adapterName, const wchar_t* value)
+void SetNameServer(IpFamily family, const char* adapterName, const wchar_t* value)
 {
     SetNameServerValue(family, adapterName, REG_SZ, value,
                        static_cast<DWORD>((wcslen(value) + 1) * sizeof(wchar_t)));
 }
 
-void DeleteNameServer(IpFamily family, const wchar_t* adapterName)
+void DeleteNameServer(IpFamily family, const char* adapterName)
 {
     RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(family, adapterName).c_str(), L"NameServer");
 }
 
-void DeleteInterfaceKeys(const wchar_t* adapterName)
+void DeleteInterfaceKeys(const char* adapterName)
 {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(Ipv4Family, adapterName).c_str());
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, InterfaceKeyPath(Ipv6Family, adapterName).c_str());
 }
 
-std::wstring Servers(IpFamily family, const wchar_t* adapterName)
+std::wstring Servers(IpFamily family, const char* adapterName)
 {
     DnsServerList servers;
-    ReadInterfaceNameServers(family, adapterName, servers);
+    ReadInterfaceNameServers(family, Wide(adapterName).c_str(), servers);
     return servers;
 }
 
-std::wstring StoredNameServer(IpFamily family, const wchar_t* adapterName)
+std::wstring StoredNameServer(IpFamily family, const char* adapterName)
 {
     wchar_t value[1024];
     DWORD bytes = sizeof(value);

@@ -1,13 +1,10 @@
 // The machine whose DNS settings tests change: the disposable Wine prefix with the stand-in netsh, a
 // saved-settings file in a folder of the test's own, and a DNS client whose cache flush is counted.
-#include "dns/dns_applier.h"
-#include "settings/saved_settings.h"
+// Every seam and path of the program that a test changes is put back after it.
 #include "support/test_machine.h"
 
 #include "app/startup.h"
-#include "dns/command_runner.h"
 #include "support/disposable_machine.h"
-#include "support/fake_adapters.h"
 #include "support/files.h"
 #include "support/netsh_log.h"
 
@@ -33,16 +30,14 @@ void TestMachineTest::SetUp()
     StartNetshLog();
     dnsClient = HoldFakeDnsClient();
     flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
+    if (!HasFatalFailure())
+        SetUpMachine();
 }
 
 void TestMachineTest::TearDown()
 {
-    if (!RunningUnderWine())
-        return;
-    PresentMachineAdapters();
-    SetInterfaceDnsSettingsProc = nullptr;
-    LoadLibraryExProc = LoadLibraryExW;
-    FreeLibrary(dnsClient);
-    RemoveTestFolder(folder);
-    InitializePaths();
+    if (dnsClient)
+        FreeLibrary(dnsClient);
+    if (!folder.empty())
+        RemoveTestFolder(folder);
 }

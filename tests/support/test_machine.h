@@ -1,5 +1,6 @@
 // The machine whose DNS settings tests change: the disposable Wine prefix with the stand-in netsh, a
 // saved-settings file in a folder of the test's own, and a DNS client whose cache flush is counted.
+// Every seam and path of the program that a test changes is put back after it.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "dns/adapter_inventory.h"
+#include "dns/command_runner.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "settings/saved_settings.h"
+#include "support/scoped_override.h"
 
 // Points the cache flush at the test DNS client and returns a reference to it, which the caller holds
 // so that each flush's own load and free leave the client's count of flushes in place.
@@ -16,6 +24,8 @@ class TestMachineTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // A fixture's own set-up, run once the machine is ready: never where the test skips.
+    virtual void SetUpMachine() {}
 
     int FlushCalls() const { return *flushCalls; }
 
@@ -23,6 +33,14 @@ protected:
     std::wstring savedPath;
 
 private:
+    ScopedOverride<GetAdaptersAddressesFn*> adapterQuery{GetAdaptersAddressesProc};
+    ScopedOverride<ConvertInterfaceIndexToLuidFn*> indexToLuid{ConvertInterfaceIndexToLuidProc};
+    ScopedOverride<ConvertInterfaceLuidToGuidFn*> luidToGuid{ConvertInterfaceLuidToGuidProc};
+    ScopedOverride<SetInterfaceDnsSettingsFn*> dnsSettings{SetInterfaceDnsSettingsProc};
+    ScopedOverride<LoadLibraryExFn*> dnsClientLoad{LoadLibraryExProc};
+    ScopedPath statePath{StateFilePath};
+    ScopedPath netshPath{NetshPath};
+    ScopedPath ipconfigPath{IpconfigPath};
     HMODULE dnsClient = nullptr;
     int* flushCalls = nullptr;
 };

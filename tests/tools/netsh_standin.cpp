@@ -3,7 +3,7 @@
 // changing the NameServer values under "Tcpip" and "Tcpip6" as Windows' netsh does, and logs every
 // invocation and every line it runs.
 //
-// Environment: NETSH_STANDIN_LOG names the log file (default %TEMP%\netsh-standin.log);
+// Environment: NETSH_STANDIN_LOG names the log file;
 // NETSH_STANDIN_DELAY_MS makes it wait that long before it starts; NETSH_STANDIN_TAMPER=1 makes it try
 // to change the script it was given, as a hostile program would, and log whether it could.
 #include <winsock2.h>
@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tool_log.h"
+
 static std::wstring Environment(const wchar_t* name)
 {
     wchar_t value[1024];
@@ -24,22 +26,7 @@ static std::wstring Environment(const wchar_t* name)
 
 static void Log(const std::wstring& text)
 {
-    std::wstring path = Environment(L"NETSH_STANDIN_LOG");
-    if (path.empty()) {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        path = std::wstring(temp) + L"netsh-standin.log";
-    }
-    std::wstring line = text + L"\r\n";
-    char bytes[4096];
-    int length = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, bytes, sizeof(bytes), nullptr, nullptr);
-    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE || length == 0)
-        return;
-    DWORD written;
-    WriteFile(file, bytes, length - 1, &written, nullptr);
-    CloseHandle(file);
+    AppendToLog(L"NETSH_STANDIN_LOG", text);
 }
 
 // Tests name their own adapters' keys under HKLM\Software\NetshStandIn\Interfaces; Wine's own adapters

@@ -2,24 +2,13 @@
 // RECORDING_CHILD_LOG, waits for "--sleep=N" milliseconds if asked, and logs that it ended.
 #include <windows.h>
 
-#include <stdio.h>
 #include <string>
+
+#include "tool_log.h"
 
 static void Log(const std::wstring& text)
 {
-    wchar_t path[MAX_PATH];
-    if (GetEnvironmentVariableW(L"RECORDING_CHILD_LOG", path, MAX_PATH) == 0)
-        return;
-    std::wstring line = text + L"\r\n";
-    char bytes[8192];
-    int length = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, bytes, sizeof(bytes), nullptr, nullptr);
-    HANDLE file =
-        CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE || length == 0)
-        return;
-    DWORD written;
-    WriteFile(file, bytes, length - 1, &written, nullptr);
-    CloseHandle(file);
+    AppendToLog(L"RECORDING_CHILD_LOG", text);
 }
 
 int wmain()
