@@ -70,24 +70,57 @@ bool WriteSavedSettings(const AdapterRecord* records, int count)
     return false;
 }
 
-// Windows' C runtime refuses a file that starts with the UTF-16 big-endian mark; Wine's reads it as
-// garbage. Checking first makes both refuse it.
-static bool StartsWithBigEndianMark(const wchar_t* path)
+// The file as it stands before the C runtime reads it. Only a missing file is absent: one that exists
+// but cannot be opened (another program holds it, or it may not be read) may well hold the only copy
+// of the user's servers. Windows' C runtime refuses a file that starts with the UTF-16 big-endian mark,
+// while Wine's reads it as garbage; telling it here makes both refuse it.
+enum SavedFileState { SavedFileMissing, SavedFileLocked, SavedFileBigEndian, SavedFileReadable };
+
+static SavedFileState ProbeSavedFile(const wchar_t* path)
 {
+    if (path[0] == L'\0')
+        return SavedFileMissing;
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SavedFileMissing : SavedFileLocked;
+    }
     unsigned char mark[2] = {};
     DWORD read = 0;
     bool bigEndian = ReadFile(file, mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFE && mark[1] == 0xFF;
     CloseHandle(file);
-    return bigEndian;
+    return bigEndian ? SavedFileBigEndian : SavedFileReadable;
+}
+
+// Whether the piece of a line just read stops inside its last field: a line longer than the buffer
+// goes on in the next piece, and unless that begins with a "," or the line end, mid-element.
+static bool LastFieldWasCut(const wchar_t* piece, FILE* file)
+{
+    if (wcschr(piece, L'\n'))
+        return false;
+    wint_t next = fgetwc(file);
+    if (next == WEOF)
+        return false;
+    ungetwc(next, file);
+    return next != L',' && next != L'\n' && next != L'\r';
+}
+
+// A list cut to its buffer, or where its line was read in pieces, loses the element the cut splits:
+// its first part could read as another valid address ("10.0.0.123" as "10.0.0.12").
+static void CopyWholeElements(wchar_t* out, const wchar_t* list, bool goesOn)
+{
+    bool split = wcslen(list) >= DnsServerListUnits ? list[DnsServerListUnits - 1] != L',' : goesOn;
+    StringCchCopyW(out, DnsServerListUnits, list);
+    if (split) {
+        wchar_t* lastComma = wcsrchr(out, L',');
+        *(lastComma ? lastComma : out) = L'\0';
+    }
 }
 
 // A row is "name|ipv4|ipv6"; the IPv6 list takes the rest of the line, "|" included. Fields are
 // stored as they stand, cut to their buffers.
-static bool ParseRow(wchar_t* line, AdapterRecord* row)
+static bool ParseRow(wchar_t* line, bool lastFieldWasCut, AdapterRecord* row)
 {
     line[wcscspn(line, L"\r\n")] = L'\0';
     wchar_t* firstBar = wcschr(line, L'|');
@@ -101,29 +134,32 @@ static bool ParseRow(wchar_t* line, AdapterRecord* row)
 
     ZeroMemory(row, sizeof(*row));
     StringCchCopyW(row->Name, ARRAYSIZE(row->Name), line);
-    StringCchCopyW(row->Ipv4Servers, ARRAYSIZE(row->Ipv4Servers), firstBar + 1);
-    StringCchCopyW(row->Ipv6Servers, ARRAYSIZE(row->Ipv6Servers), secondBar + 1);
+    CopyWholeElements(row->Ipv4Servers, firstBar + 1, false);
+    CopyWholeElements(row->Ipv6Servers, secondBar + 1, lastFieldWasCut);
     return true;
 }
 
 int LoadSavedSettings(AdapterRecord* records, int capacity)
 {
-    if (StartsWithBigEndianMark(StateFilePath))
-        return -1;
+    SavedFileState state = ProbeSavedFile(StateFilePath);
+    if (state == SavedFileLocked)
+        return SavedSettingsUnreadable;
+    if (state != SavedFileReadable)
+        return NoValidSavedSettings;
     FILE* file = _wfopen(StateFilePath, L"r, ccs=UTF-8");
     if (!file)
-        return -1;
+        return SavedSettingsUnreadable; // locked since the probe
 
     wchar_t line[LineUnits];
     if (!fgetws(line, LineUnits, file) || !wcsstr(line, L"#v2")) {
         fclose(file);
-        return -1;
+        return NoValidSavedSettings;
     }
 
     int stored = 0;
     if (records) {
         while (stored < capacity && fgetws(line, LineUnits, file)) {
-            if (ParseRow(line, &records[stored]))
+            if (ParseRow(line, LastFieldWasCut(line, file), &records[stored]))
                 ++stored;
         }
     }

@@ -9,5 +9,10 @@ extern wchar_t StateFilePath[MAX_PATH];
 // Returns whether the file now holds these records; on failure an earlier file stays as it was.
 bool WriteSavedSettings(const AdapterRecord* records, int count);
 
-// -1 when there is no valid file; with records null, 0 for a valid file; otherwise the rows stored.
+// No file, or one without the header: a switch-on may write a new one.
+const int NoValidSavedSettings = -1;
+// A file that exists but cannot be opened: no pass may overwrite it or act without it.
+const int SavedSettingsUnreadable = -2;
+
+// One of the two above; with records null, 0 for a valid file; otherwise the rows stored.
 int LoadSavedSettings(AdapterRecord* records, int capacity);

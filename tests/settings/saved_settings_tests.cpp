@@ -140,14 +140,18 @@ TEST_F(SavedSettingsTest, StopsAtCapacity)
     EXPECT_EQ(LoadFrom(bytes, 3), 3);
 }
 
-TEST_F(SavedSettingsTest, CutsFieldsToTheirBuffers)
+TEST_F(SavedSettingsTest, CutsFieldsToTheirBuffersWithoutSplittingAnAddress)
 {
-    std::string name(45, 'n');
-    std::string list(260, '1');
-    ASSERT_EQ(LoadFrom("#v2\r\n" + name + "|" + list + "|" + list + "\r\n"), 1);
+    std::string list = "1.1.1.1,10.0.0.1,10.0.0.1,";
+    for (int i = 0; i < 22; ++i)
+        list += "10.0.0.10,";
+    list += "10.0.0.123,10.0.0.2";
+    ASSERT_EQ(list.find("10.0.0.123"), 246u) << "the cut at 255 units leaves \"10.0.0.12\"";
+    std::wstring whole(list.begin(), list.begin() + 245);
+    ASSERT_EQ(LoadFrom("#v2\r\n" + std::string(45, 'n') + "|" + list + "|" + list.substr(0, 255) + "\r\n"), 1);
     EXPECT_EQ(std::wstring(rows[0].Name), std::wstring(39, L'n'));
-    EXPECT_EQ(std::wstring(rows[0].Ipv4Servers), std::wstring(255, L'1'));
-    EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), std::wstring(255, L'1'));
+    EXPECT_EQ(std::wstring(rows[0].Ipv4Servers), whole);
+    EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), whole + L",10.0.0.12") << "a list of 255 units is whole";
 }
 
 TEST_F(SavedSettingsTest, ReadsALongLineInPiecesOfTheLineBuffer)
@@ -156,7 +160,7 @@ TEST_F(SavedSettingsTest, ReadsALongLineInPiecesOfTheLineBuffer)
     std::string longRow = "{long}|1.1.1.1|" + std::string(1000, 'c');
     ASSERT_EQ(LoadFrom("#v2\r\n" + longRow + "\r\n{next}|2.2.2.2|\r\n"), 2);
     EXPECT_STREQ(rows[0].Name, L"{long}");
-    EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), std::wstring(255, L'c'));
+    EXPECT_STREQ(rows[0].Ipv6Servers, L"") << "the element that the cut splits is dropped";
     EXPECT_STREQ(rows[1].Name, L"{next}");
 
     std::string farHeader = std::string(575, ' ') + "#v2\r\n";
