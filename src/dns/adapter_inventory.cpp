@@ -44,7 +44,15 @@ static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilte
         return false;
     if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || adapter->IfType == IF_TYPE_TUNNEL)
         return false;
-    return filter == AllAdapters || adapter->OperStatus == IfOperStatusUp;
+    return filter == AllAdapters || filter == OperationalOrFilteredAdapters || adapter->OperStatus == IfOperStatusUp;
+}
+
+// An adapter that is down passes the filter of the switch-off only with a filtered family, which shows
+// once its servers are read.
+static bool KeepsRecord(const IP_ADAPTER_ADDRESSES* adapter, const AdapterRecord& record, AdapterFilter filter)
+{
+    return filter != OperationalOrFilteredAdapters || adapter->OperStatus == IfOperStatusUp ||
+           FamilyIsFiltered(record, Ipv4Family) || FamilyIsFiltered(record, Ipv6Family);
 }
 
 static void FindInterfaceGuid(ULONG index, GUID* guid)
@@ -72,19 +80,41 @@ static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, AdapterRecord* recor
     return true;
 }
 
-int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter)
+int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole)
 {
+    if (listIsWhole)
+        *listIsWhole = false;
     IP_ADAPTER_ADDRESSES* list = QueryAdapterList();
     if (!list)
         return 0;
 
+    // Once the records are full, one more qualifying adapter tells that the list was cut; that is only
+    // looked for when the caller asks.
+    bool whole = true;
     int filled = 0;
-    for (const IP_ADAPTER_ADDRESSES* adapter = list; adapter && filled < capacity; adapter = adapter->Next) {
-        if (CanCarryDnsServers(adapter, filter) && FillRecord(adapter, &records[filled]))
-            ++filled;
+    AdapterRecord candidate;
+    for (const IP_ADAPTER_ADDRESSES* adapter = list; adapter && whole; adapter = adapter->Next) {
+        if (filled == capacity && !listIsWhole)
+            break;
+        if (!CanCarryDnsServers(adapter, filter) || !FillRecord(adapter, &candidate) ||
+            !KeepsRecord(adapter, candidate, filter))
+            continue;
+        if (filled == capacity)
+            whole = false;
+        else
+            records[filled++] = candidate;
     }
     HeapFree(GetProcessHeap(), 0, list);
+    if (listIsWhole)
+        *listIsWhole = whole;
     return filled;
+}
+
+bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
+{
+    if (family == Ipv4Family)
+        return adapter.Ipv4InterfaceIndex != 0 && ListHasFilterAddress(adapter.Ipv4Servers);
+    return adapter.Ipv6InterfaceIndex != 0 && ListHasFilterAddress(adapter.Ipv6Servers);
 }
 
 int DetectFilteringMode()
@@ -92,7 +122,7 @@ int DetectFilteringMode()
     AdapterRecord adapters[MaxAdapters];
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
     for (int i = 0; i < count; ++i) {
-        if (ListHasFilterAddress(adapters[i].Ipv4Servers) || ListHasFilterAddress(adapters[i].Ipv6Servers))
+        if (FamilyIsFiltered(adapters[i], Ipv4Family) || FamilyIsFiltered(adapters[i], Ipv6Family))
             return 1;
     }
     return 0;

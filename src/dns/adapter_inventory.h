@@ -21,12 +21,20 @@ struct AdapterRecord {
     DnsServerList Ipv6Servers;
 };
 
-// 1 keeps only adapters that are up; 0 keeps every adapter that can carry DNS servers.
+// 0 keeps every adapter that can carry DNS servers; 2 keeps those that are up or have a filtered family;
+// any other value keeps only those that are up.
 typedef int AdapterFilter;
 const AdapterFilter AllAdapters = 0;
 const AdapterFilter OperationalAdapters = 1;
+const AdapterFilter OperationalOrFilteredAdapters = 2;
 
-int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter);
+// Fills records in the platform's order and returns how many. listIsWhole, when given, tells whether
+// that is every adapter the filter keeps: false when the platform's list could not be read or when
+// more adapters qualified than the records hold.
+int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole = nullptr);
+
+// A family is filtered when it is bound (its interface index is not 0) and its servers name the filter.
+bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
 int DetectFilteringMode();
 
 // The IP Helper calls of the inventory, replaceable so that tests can present adapter lists of their own.

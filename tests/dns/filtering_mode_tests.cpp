@@ -90,28 +90,86 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
                          testing::Values(AppliesToRegistry, Fails, ChangesNothing, NotOffered));
 
-TEST_F(FilteringModeTest, SwitchingOnAgainKeepsTheFirstRecordByteForByte)
+TEST_F(FilteringModeTest, SwitchingOnAgainKeepsARecordStillInUseByteForByte)
 {
     EnableFilteringMode();
     std::string first = ReadBytes(savedPath);
-    SetNameServer(Ipv4Family, A, L"9.9.9.9");
     EnableFilteringMode();
     EXPECT_EQ(ReadBytes(savedPath), first);
-    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "applied again all the same";
 
     DisableFilteringMode();
     ExpectSeededServers();
 }
 
-TEST_F(FilteringModeTest, KeepsAValidRecordLeftByAnEarlierRun)
+// Left by a switch-off that ended before deleting it; A's IPv4 servers were set by hand since, its IPv6
+// family is still filtered, and D is down.
+TEST_F(FilteringModeTest, RefreshesARecordThatNoLongerHoldsTheServersFromBeforeFiltering)
 {
-    WriteBytes(savedPath, "#v2\r\n" + Row(A, "10.1.1.1", ""));
+    WriteBytes(savedPath, "#v2\r\n" + Row(A, "198.51.100.7", "fd00::7") + Row(D, "10.9.9.9", ""));
+    SetNameServer(Ipv4Family, A, L"203.0.113.5");
+    SetNameServer(Ipv6Family, A, FilterServerListIpv6);
     EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), "#v2\r\n" + Row(A, "10.1.1.1", ""));
+    EXPECT_EQ(ReadBytes(savedPath), Record(Row(A, "203.0.113.5", "fd00::7") + Row(D, "10.9.9.9", "") +
+                                           Row(B, "", "") + Row(C, "", "fd00::c")));
     DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
-    EXPECT_EQ(Servers(Ipv6Family, A), L"");
-    EXPECT_EQ(Servers(Ipv4Family, B), L"") << "no row: automatic";
+    EXPECT_EQ(Servers(Ipv4Family, A), L"203.0.113.5");
+    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::7");
+    EXPECT_EQ(Servers(Ipv4Family, B), L"");
+}
+
+TEST_F(FilteringModeTest, CountsAFamilyAsFilteredOnlyWhileItIsBound)
+{
+    EnableFilteringMode();
+    adapters[0].Ipv6IfIndex = 0; // IPv6 unbound; its NameServer value still names the filter
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv6Family, A), FilterServerListIpv6);
+    EXPECT_EQ(DetectFilteringMode(), 0);
+    EXPECT_FALSE(FileExists(savedPath));
+
+    EnableFilteringMode();
+    EXPECT_EQ(DetectFilteringMode(), 1);
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
+    EXPECT_EQ(DetectFilteringMode(), 0);
+}
+
+TEST_F(FilteringModeTest, RestoresTheOneAdapterThatIsUpBehind33ThatAreDown)
+{
+    FakeAdapter many[MaxAdapters + 2];
+    for (int i = 0; i <= MaxAdapters; ++i)
+        many[i] = TestAdapter(0xF200 + i, IfOperStatusDown);
+    many[MaxAdapters + 1] = adapters[0];
+    PresentFakeAdapters(many, MaxAdapters + 2);
+    EnableFilteringMode();
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
+    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
+    EXPECT_FALSE(FileExists(savedPath));
+
+    for (FakeAdapter& adapter : many)
+        adapter.OperStatus = IfOperStatusUp;
+    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
+    WriteBytes(savedPath, "#v2\r\n" + Row(A, "10.1.1.1", ""));
+    DisableFilteringMode();
+    EXPECT_TRUE(FileExists(savedPath)) << "34 adapters are up: A, the last, was never seen";
+    for (const FakeAdapter& adapter : many)
+        DeleteInterfaceKeys(adapter.Name);
+}
+
+TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
+{
+    EnableFilteringMode();
+    std::string record = ReadBytes(savedPath);
+    HANDLE held = CreateFileW(savedPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "not automatic servers in place of the saved";
+    EXPECT_EQ(DetectFilteringMode(), 1);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(savedPath), record);
+
+    DisableFilteringMode();
+    ExpectSeededServers();
 }
 
 TEST_F(FilteringModeTest, SwitchingOnWithoutAnOperationalAdapterTouchesNothing)
