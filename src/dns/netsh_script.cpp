@@ -1,9 +1,10 @@
 // The netsh script: the fallback commands of one switching pass, run once by one hidden netsh at its end.
 //
-// The script lies in the user's temporary folder, which any program of the same user can write, and
-// netsh runs it with administrator rights. So it gets a name nobody has used, is created exclusively,
-// and stays open without write or delete sharing until netsh has finished with it: no other process can
-// change, replace or remove it in between.
+// netsh runs the script with administrator rights, so no program without them may change it before
+// netsh has read it. It lies in the Windows temporary folder, where only administrators can change
+// what an elevated process created, under a name nobody has used, created exclusively and written
+// through a handle that shares reading only. While netsh runs it is held for reading only, sharing
+// reading only: netsh can open it however it reads it, and nobody can write, rename or delete it.
 #include "dns/netsh_script.h"
 
 #include <stdarg.h>
@@ -21,7 +22,9 @@ static const int NameAttempts = 16;
 static bool CreateScript()
 {
     wchar_t directory[MAX_PATH];
-    if (GetTempPathW(ARRAYSIZE(directory), directory) == 0)
+    UINT length = GetWindowsDirectoryW(directory, ARRAYSIZE(directory));
+    if (length == 0 || length >= ARRAYSIZE(directory) ||
+        FAILED(StringCchCatW(directory, ARRAYSIZE(directory), L"\\Temp")))
         return false;
 
     UINT seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
@@ -95,12 +98,15 @@ void RunNetshScript()
 {
     if (!ScriptFile)
         return;
-
-    wchar_t commandLine[552];
-    StringCchPrintfW(commandLine, ARRAYSIZE(commandLine), L"\"%ls\" -f \"%ls\"", NetshPath, ScriptPath);
-    RunHiddenCommand(commandLine, NetshTimeoutMs);
-
     CloseHandle(ScriptFile);
     ScriptFile = nullptr;
+
+    HANDLE held = CreateFileW(ScriptPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (held != INVALID_HANDLE_VALUE) {
+        wchar_t commandLine[552];
+        StringCchPrintfW(commandLine, ARRAYSIZE(commandLine), L"\"%ls\" -f \"%ls\"", NetshPath, ScriptPath);
+        RunHiddenCommand(commandLine, NetshTimeoutMs);
+        CloseHandle(held);
+    }
     DeleteFileW(ScriptPath); // fails while a timed-out netsh still has it open; the file is then left
 }

@@ -3,12 +3,16 @@
 // changing the NameServer values under "Tcpip" and "Tcpip6" as Windows' netsh does, and logs every
 // invocation and every line it runs.
 //
-// Environment: NETSH_STANDIN_LOG names the log file;
-// NETSH_STANDIN_DELAY_MS makes it wait that long before it starts; NETSH_STANDIN_TAMPER=1 makes it try
-// to change the script it was given, as a hostile program would, and log whether it could.
+// It opens the script as strictly as any reader could, for reading and sharing reading only.
+//
+// Environment: NETSH_STANDIN_LOG names the log file; NETSH_STANDIN_DELAY_MS makes it wait that long
+// before it starts; NETSH_STANDIN_TAMPER=1 makes it try to change the script it was given, as a hostile
+// program would, and log whether it could; NETSH_STANDIN_KILL_PARENT_AFTER=N makes it end the process
+// that started it once N lines have run, as a crash or power cut would at that point.
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+#include <tlhelp32.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -158,6 +162,49 @@ static void TryToTamperWith(const std::wstring& script)
     Log(std::wstring(L"tamper delete ") + (deleted ? L"ALLOWED" : L"denied"));
 }
 
+static void KillParent()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID != GetCurrentProcessId())
+            continue;
+        HANDLE parent = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ParentProcessID);
+        Log(L"kill parent " + std::to_wstring(entry.th32ParentProcessID) +
+            (parent && TerminateProcess(parent, 9) ? L"" : L" failed"));
+        if (parent)
+            CloseHandle(parent);
+    }
+    CloseHandle(snapshot);
+}
+
+// The script's lines, read as strictly as any reader could: for reading, sharing reading only.
+static std::vector<std::wstring> ReadScriptLines(const std::wstring& script)
+{
+    std::vector<std::wstring> lines;
+    HANDLE file = CreateFileW(script.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Log(L"error cannot open " + script + L": " + std::to_wstring(GetLastError()));
+        return lines;
+    }
+    std::string text;
+    char chunk[4096];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
+        text.append(chunk, read);
+    CloseHandle(file);
+
+    wchar_t wide[65536];
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide, 65536);
+    for (std::wstring line : Split(std::wstring(wide, length), L'\n')) {
+        line.erase(line.find_last_not_of(L'\r') + 1);
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
 int wmain(int argc, wchar_t** argv)
 {
     Log(std::wstring(L"run ") + GetCommandLineW());
@@ -175,19 +222,16 @@ int wmain(int argc, wchar_t** argv)
     if (Environment(L"NETSH_STANDIN_TAMPER") == L"1")
         TryToTamperWith(script);
 
-    // Windows' netsh reads its script through the C runtime, which shares the file for reading and writing.
-    FILE* file = _wfopen(script.c_str(), L"r");
-    if (!file) {
-        Log(L"error cannot open " + script);
-        return 1;
+    std::wstring killAfter = Environment(L"NETSH_STANDIN_KILL_PARENT_AFTER");
+    size_t linesBeforeKill = killAfter.empty() ? SIZE_MAX : wcstoul(killAfter.c_str(), nullptr, 10);
+    std::vector<std::wstring> lines = ReadScriptLines(script);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i == linesBeforeKill)
+            KillParent();
+        RunLine(lines[i]);
     }
-    char ansi[1024];
-    while (fgets(ansi, sizeof(ansi), file)) {
-        ansi[strcspn(ansi, "\r\n")] = '\0';
-        wchar_t line[1024];
-        if (MultiByteToWideChar(CP_ACP, 0, ansi, -1, line, 1024) > 0 && line[0] != L'\0')
-            RunLine(line);
-    }
-    fclose(file);
+    if (linesBeforeKill != SIZE_MAX && linesBeforeKill >= lines.size())
+        KillParent();
+    Log(L"done");
     return 0;
 }
