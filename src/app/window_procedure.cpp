@@ -60,6 +60,7 @@ void StartToggle(HWND window, int requestedMode)
     }
     BusyFlag = 0;
     EnableToggleSwitch(window, TRUE);
+    SetCursor(LoadCursorW(nullptr, IDC_HAND)); // the wait cursor would stay until the mouse moves
     InvalidateRect(window, nullptr, TRUE);
 }
 

@@ -214,11 +214,13 @@ TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)
     EXPECT_EQ(CurrentMode, 0);
     EXPECT_EQ(RequestedMode, 1);
     EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
 }
 
 TEST_F(WindowProcedureTest, ShowsTheWaitCursorWhileBusy)
 {
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     BusyFlag = 1;
     EXPECT_EQ(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
               TRUE);
