@@ -3,7 +3,7 @@
 
 NUBLARO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NUBLARO_BUILD=${NUBLARO_BUILD:-$NUBLARO_ROOT/build}
-NUBLARO_PACKAGES=(cmake make mingw-w64 wine wine64 xvfb xdotool imagemagick googletest)
+NUBLARO_PACKAGES=(cmake make mingw-w64 wine wine64 xvfb xdotool imagemagick googletest iproute2)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -39,29 +39,22 @@ start_disposable_prefix() {
     wine wineboot -i </dev/null >/dev/null 2>&1
     # A program that crashes ends at once, instead of waiting in Wine's crash dialog for ever.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
-    [ -n "${DISPLAY:-}" ] && start_wine_desktop
-    return 0
+    if [ -n "${DISPLAY:-}" ]; then start_wine_desktop; fi
 }
 
-# Wine's desktop process draws nothing of its own but must run before any window can be made. Its
-# first start in a new prefix has been seen to fail, so it is started here and checked.
+# Wine's desktop process must run before any window can be made, and Wine ends it some seconds after
+# the last program that uses it; starting it again costs the next window ten seconds. A program of the
+# tests keeps it running until the prefix is ended, and tells when its own window exists.
 start_wine_desktop() {
-    local tries
-    for tries in 1 2 3 4 5 6 7 8 9 10; do
-        wine_desktop_running && return 0
-        wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1
-        sleep 0.5
+    local ready tries
+    ready=$(mktemp)
+    wine "$NUBLARO_BUILD/bin/DesktopKeeper.exe" </dev/null >"$ready" 2>/dev/null &
+    for tries in $(seq 1 600); do
+        grep -q ready "$ready" && break
+        sleep 0.1
     done
-    echo "Wine's desktop did not start on $DISPLAY" >&2
-    return 1
-}
-
-wine_desktop_running() {
-    local pid
-    for pid in $(pgrep -f 'explorer.exe /desktop'); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 0
-    done
-    return 1
+    grep -q ready "$ready" || { echo "Wine's desktop did not start on $DISPLAY" >&2; rm -f "$ready"; return 1; }
+    rm -f "$ready"
 }
 
 # Wine's own netsh ignores its input; the stand-in built with the tests does what Windows' netsh does
@@ -71,6 +64,7 @@ install_netsh_standin() {
     export WINEDLLOVERRIDES="netsh.exe=n${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 }
 
+# Ends every process of the prefix, and only those, and removes it.
 stop_disposable_prefix() {
     [ -n "${WINEPREFIX:-}" ] || return 0
     wineserver -k >/dev/null 2>&1 || true

@@ -1,65 +1,111 @@
 #!/usr/bin/env bash
-# Kills the real program at many points of switching passes, on and off, as a crash or power cut would,
-# then starts it again and switches off. At every point the adapter must end with exactly the servers
-# it had before the first switch-on.
+# Kills the real program at points spread over whole switching passes, on and off, as a crash or a
+# power cut would: at times from the click, before netsh, while it waits, after its first line, after
+# its last line (for a switch-off: between the restore and the deletion of the record), and after the
+# pass has ended. After each point the program is started again, and:
+#   - the window shows the state the registry is in, and a filtered adapter has its record;
+#   - once switched off, the adapter has the servers it had before, and no record is left;
+#   - servers then set by hand come back after switching on and off.
+# Every point runs to its end whatever the others did; the result is "survived N of M".
 #
-# Usage: kill_points.sh <folder of the built programs> [number of kill points]
+# Usage: kill_points.sh <folder of the built programs>
 set -euo pipefail
-bin=$1
-points=${2:-50}
 source "$(dirname "$0")/lib.sh"
+enter_own_machine "$@"
+bin=$1
 
+add_operational_adapter wifi0
+start_own_prefix "$bin"
 folder="$WINEPREFIX/drive_c/KillPoints"
-rm -rf "$folder"
 mkdir -p "$folder"
 cp "$bin/Nublaro.exe" "$folder/"
 executable='C:\KillPoints\Nublaro.exe'
-find_test_adapter "$bin"
+saved="$folder/nublaro.txt"
+adapter=$(list_adapters "$bin" | awk '{ print $1 }')
+seed4="192.0.2.53,192.0.2.54" seed6="fd00::53"
+hand4="203.0.113.5" hand6="fd00::99"
 
-# Kills the program <delay> seconds after the click starts, from a process of its own, so that kills
-# land before the click is handled, while the record is written, and at every later step.
-click_and_kill_after() {
-    xdotool mousemove --window "$window" 200 134
-    {
-        (read -t "$1" <> <(:) || true; kill -9 "$program") &
-        local killer=$!
-        xdotool click 1
-        wait "$killer"
-        kill_nublaro
-    } 2>/dev/null
+# The stand-in netsh ends the program once that many lines of its next script have run.
+kill_after_netsh_lines() {
+    wine reg add 'HKLM\Software\NetshStandIn' /v KillParentAfterLines /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
+    click_switch
+    timeout 30 tail --pid="$program" -f /dev/null || fail "netsh did not end the program"
 }
 
-survived=0
-for point in $(seq 0 $((points - 1))); do
-    phase=$([ $((point % 2)) -eq 0 ] && echo on || echo off)
-    delay=$(printf '0.%03d' $(((point / 2) * 5)))
-    seed_servers
-    rm -f "$folder/nublaro.txt"
+kill_after_ms() {
+    local killer
+    (sleep "$(printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)))"; kill -9 "$program") 2>/dev/null &
+    killer=$!
+    click_switch
+    wait "$killer" || true
+}
 
-    # The stand-in netsh takes its time, so that kills land inside the script step as well.
+# kill_at <phase on|off> <how: ms|lines|ended> <value>
+kill_at() {
+    set_name_server 4 "$adapter" "$seed4"
+    set_name_server 6 "$adapter" "$seed6"
+    rm -f "$saved"
+    wine reg delete 'HKLM\Software\NetshStandIn' /v KillParentAfterLines /f </dev/null >/dev/null 2>&1 || true
+    # The stand-in takes its time, so that kills land while the pass waits for it as well.
     start_nublaro "$folder" "$executable" NETSH_STANDIN_DELAY_MS=300
     wait_for_look off
-    if [ "$phase" = off ]; then
+    if [ "$1" = off ]; then
         click_switch
         wait_for_look on
     fi
-    click_and_kill_after "$delay"
-    wait_for_netsh_to_end
-
-    saved=$([ -e "$folder/nublaro.txt" ] && echo "a saved record" || echo "no saved record")
-    [ -e "$folder/nublaro.txt.tmp" ] && saved="$saved and a half-written one"
-    start_nublaro "$folder" "$executable"
-    look=$(current_look)
-    echo "point $point: switching $phase, killed after ${delay}s, restarted $look with $saved"
-    case "$look" in
-        on) click_switch; wait_for_look off ;;
-        off) ;;
-        *) fail "kill point $point (switching $phase, ${delay}s): restarted in the $look look" ;;
+    case "$2" in
+    ms) kill_after_ms "$3" 2>/dev/null ;; # the shell's notice of the kill, and xdotool's when it came first
+    lines) kill_after_netsh_lines "$3" ;;
+    ended) click_switch; wait_for_look "$1" ;;
     esac
-    expect_seeded_servers "kill point $point (switching $phase, killed after ${delay}s, restarted $look)"
     kill_nublaro
-    survived=$((survived + 1))
+    wait_for_netsh_to_end
+}
+
+check_after_restart() {
+    local filtered=off record=none
+    is_filtered "$adapter" && filtered=on
+    [ -e "$saved" ] && record=kept
+    start_nublaro "$folder" "$executable"
+    local look
+    look=$(current_look)
+    echo "  the adapter is $([ $filtered = on ] && echo filtered || echo "not filtered"), the record $record, the window $look"
+    [ "$look" = "$filtered" ] || fail "the window shows $look while the adapter is $filtered"
+    if [ "$filtered" = on ]; then
+        [ "$record" = kept ] || fail "the adapter is filtered without a record"
+        click_switch
+        wait_for_look off
+        [ ! -e "$saved" ] || fail "the record is still there after switching off"
+    fi
+    expect_servers "switched off" "$adapter" "$seed4" "$seed6"
+
+    set_name_server 4 "$adapter" "$hand4"
+    set_name_server 6 "$adapter" "$hand6"
+    click_switch
+    wait_for_look on
+    [ -e "$saved" ] || fail "filtered without a record"
+    click_switch
+    wait_for_look off
+    expect_servers "servers set by hand, switched on and off" "$adapter" "$hand4" "$hand6"
+    [ ! -e "$saved" ] || fail "the record is still there after switching off"
+    kill_nublaro
+}
+
+points=()
+for ms in 0 30 60 100 150 200 300 450 600; do
+    points+=("on ms $ms" "off ms $ms")
+done
+points+=("on lines 0" "on lines 1" "on lines 2" "off lines 0" "off lines 2" "on ended 0" "off ended 0")
+
+survived=0
+for point in "${points[@]}"; do
+    read -r phase how value <<<"$point"
+    echo "Switching $phase, killed $(case $how in ms) echo "${value} ms after the click" ;;
+        lines) echo "by netsh after $value lines" ;; ended) echo "after the pass ended" ;; esac):"
+    if (kill_at "$phase" "$how" "$value" && check_after_restart); then
+        survived=$((survived + 1))
+    fi
 done
 
-remove_seeded_servers
-echo "Kill points survived: $survived of $points"
+echo "Kill points survived: $survived of ${#points[@]}"
+[ "$survived" -eq "${#points[@]}" ]

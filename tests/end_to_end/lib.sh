@@ -1,142 +1,82 @@
-# Shared steps of the tests that drive the real Nublaro.exe under Wine on a virtual display: the test
-# machine's adapter and its registry values, and the window as a user sees it. Sourced, not run.
-# Needs DISPLAY and a WINEPREFIX with the stand-in netsh installed, as scripts/test provides.
-: "${WINEPREFIX:?a disposable Wine prefix is needed}" "${DISPLAY:?a display is needed}"
+# Shared steps of the tests that drive the real Nublaro.exe under Wine on the display scripts/test
+# provides. Each test runs on a machine of its own: a network namespace holding only the adapters the
+# test makes, which Wine presents as the machine's adapters, and a fresh Wine prefix whose registry
+# holds their DNS settings. Both end with the test, and with them every process it started. Sourced, not
+# run; the test calls enter_own_machine first, with its own arguments.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/window.sh"
 
-program=""
-window=""
-shot=$(mktemp --suffix=.png)
-trap '[ -n "$program" ] && kill -9 "$program" 2>/dev/null; rm -f "$shot"; true' EXIT
+SKIPPED=77 # ctest shows the test as skipped
 
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
 
-# The first operational adapter Wine presents, and its interface keys.
-find_test_adapter() {
-    local bin=$1
-    mapfile -t adapters < <(wine "$bin/ListAdapters.exe" | tr -d '\r' | awk '{print $1}')
-    [ ${#adapters[@]} -gt 0 ] || fail "Wine shows no operational adapter"
-    adapter=${adapters[0]}
-    key4="HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\$adapter"
-    key6="HKLM\\SYSTEM\\CurrentControlSet\\Services\\Tcpip6\\Parameters\\Interfaces\\$adapter"
+skip() {
+    echo "SKIPPED: $*"
+    exit $SKIPPED
 }
 
-# reg.exe answers 0 with the value, 1 when there is none; anything else, seen now and then right after a
-# process was killed, is asked again.
-name_server() {
-    local output status tries
-    for tries in 1 2 3 4 5; do
-        status=0
-        output=$(wine reg query "$1" /v NameServer 2>/dev/null) || status=$?
-        [ $status -le 1 ] && [ -n "$output" ] && break
-        sleep 0.5
-    done
-    echo "$output" | tr -d '\r' | awk '$1 == "NameServer" { print $3 }'
-}
-
-seed_servers() {
-    wine reg add "$key4" /v NameServer /t REG_SZ /d "192.0.2.53,192.0.2.54" /f >/dev/null
-    wine reg add "$key6" /v NameServer /t REG_SZ /d "fd00::53" /f >/dev/null
-}
-
-remove_seeded_servers() {
-    wine reg delete "$key4" /v NameServer /f >/dev/null 2>&1 || true
-    wine reg delete "$key6" /v NameServer /f >/dev/null 2>&1 || true
-}
-
-expect_seeded_servers() {
-    [ "$(name_server "$key4")" = "192.0.2.53,192.0.2.54" ] || fail "$1: IPv4 servers are '$(name_server "$key4")'"
-    [ "$(name_server "$key6")" = "fd00::53" ] || fail "$1: IPv6 servers are '$(name_server "$key6")'"
-}
-
-expect_filter_servers() {
-    [ "$(name_server "$key4")" = "94.140.14.14,94.140.15.15" ] || fail "$1: IPv4 servers are '$(name_server "$key4")'"
-}
-
-# The X window of a Wine window without a window manager is exactly the client area.
-screenshot() {
-    import -window "$window" "$1"
-}
-
-rgb_at() {
-    convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
-}
-
-# Left of the track's centre lies the knob when off and the track when on; right of it the reverse.
-look_of() {
-    local left right
-    left=$(rgb_at "$1" 170 134)
-    right=$(rgb_at "$1" 230 134)
-    if [ "$left" = "255,255,255" ] && [ "$right" = "148,163,184" ]; then echo off
-    elif [ "$left" = "22,163,74" ] && [ "$right" = "255,255,255" ]; then echo on
-    else echo "unknown ($left / $right)"
+# Runs the calling script again inside a network namespace of its own (as root; otherwise inside a user
+# namespace of its own too), where only loopback exists until the script makes its adapters.
+enter_own_machine() {
+    [ -n "${DISPLAY:-}" ] || skip "no display; scripts/test starts a virtual one"
+    if [ -z "${NUBLARO_OWN_NETWORK:-}" ]; then
+        local unshare=(unshare --net)
+        [ "$(id -u)" -eq 0 ] || unshare=(unshare --map-root-user --net)
+        "${unshare[@]}" true 2>/dev/null || skip "no network namespace can be made here (${unshare[*]})"
+        NUBLARO_OWN_NETWORK=1 exec "${unshare[@]}" bash "$0" "$@"
     fi
+    ip link set lo up
 }
 
-# Pixels of the waiting line's colour on the status line (counted whole: grep -q would cut the pipe).
-shows_waiting_line() {
-    [ "$(convert "$1" -crop 400x30+0+52 +repage txt:- | grep -ci '#475569')" -gt 0 ]
+# An adapter that is up: one end of a veth pair whose other end stays down (Wine reports it as up).
+add_operational_adapter() {
+    ip link add "$1" type veth peer name "$1-peer"
+    ip link set "$1" up
 }
 
-# Waits until the window shows the off or on look with no pass running; leaves the screenshot in $shot.
-wait_for_look() {
-    local wanted=$1 tries
-    for tries in $(seq 1 160); do
-        screenshot "$shot"
-        if [ "$(look_of "$shot")" = "$wanted" ] && ! shows_waiting_line "$shot"; then return 0; fi
-        sleep 0.25
-    done
-    fail "the window never showed the $wanted look (last: $(look_of "$shot"))"
+# An adapter that is down, as a bridge without ports is.
+add_adapter_that_is_down() {
+    ip link add "$1" type bridge
 }
 
-current_look() {
-    screenshot "$shot"
-    if shows_waiting_line "$shot"; then echo waiting; else look_of "$shot"; fi
+# start_own_prefix <folder of the built programs>: a fresh prefix with the stand-in netsh, whose log is
+# C:\netsh-standin.log; it is ended with everything in it when the script exits.
+start_own_prefix() {
+    NUBLARO_BUILD=$(cd "$1/.." && pwd)
+    trap 'kill_nublaro; stop_disposable_prefix; rm -f "$shot"' EXIT
+    start_disposable_prefix
+    install_netsh_standin
+    export NETSH_STANDIN_LOG='C:\netsh-standin.log'
+    netshLog="$WINEPREFIX/drive_c/netsh-standin.log"
 }
 
-# start_nublaro <current folder> <Windows path of the executable> [VARIABLE=value ...]
-start_nublaro() {
-    local folder=$1 executable=$2
-    shift 2
-    (cd "$folder" && exec env "$@" wine "$executable") &
-    program=$!
-    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Nublaro$' | head -n 1) ||
-        fail "the window did not appear"
-}
-
-kill_nublaro() {
-    { kill -9 "$program"; wait "$program"; } 2>/dev/null || true
-    program=""
-    local tries
-    for tries in $(seq 1 40); do
-        xdotool search --name '^Nublaro$' >/dev/null || break
-        sleep 0.25
-    done
-}
-
-# A netsh started by a killed program goes on to its end; the test waits for it like a user would.
-# Wine, unlike Windows, leaves a child hanging for ever when its parent is killed while starting it;
-# such a netsh, still there long after the stand-in's own delay, never ran and is ended here.
+# A netsh started by a killed program goes on to its end; the test waits for it, as a user would. (Wine,
+# unlike Windows, can leave a child it was starting when its parent was killed hanging before its first
+# line of code; such a netsh never runs, logs nothing and ends with the prefix.)
 wait_for_netsh_to_end() {
-    local tries
-    for tries in $(seq 1 20); do
-        pgrep -if 'system32.netsh\.exe' >/dev/null || return 0
-        sleep 0.25
+    local tries runs ends
+    for tries in $(seq 1 100); do
+        runs=$(grep -c '^run ' "$netshLog" 2>/dev/null || true)
+        ends=$(grep -c '^done' "$netshLog" 2>/dev/null || true)
+        [ "${runs:-0}" -eq "${ends:-0}" ] && return 0
+        sleep 0.1
     done
-    pkill -9 -if 'system32.netsh\.exe' || true
-    sleep 0.5
+    fail "netsh did not end: $runs started, $ends ended"
 }
 
-click_switch() {
-    xdotool mousemove --window "$window" 200 134 click 1
+# Filtering has a family when its servers name the filter; under Wine only IPv4 is ever bound.
+is_filtered() {
+    case ",$(name_server 4 "$1")," in
+    *,94.140.14.14,* | *,94.140.15.15,*) return 0 ;;
+    *) return 1 ;;
+    esac
 }
 
-close_with_alt_f4() {
-    xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4
-    local exitCode=0
-    wait "$program" || exitCode=$?
-    program=""
-    return $exitCode
+expect_servers() {
+    local what=$1 adapter=$2 ipv4=$3 ipv6=$4
+    [ "$(name_server 4 "$adapter")" = "$ipv4" ] || fail "$what: IPv4 servers are '$(name_server 4 "$adapter")', not '$ipv4'"
+    [ "$(name_server 6 "$adapter")" = "$ipv6" ] || fail "$what: IPv6 servers are '$(name_server 6 "$adapter")', not '$ipv6'"
 }

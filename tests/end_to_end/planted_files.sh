@@ -7,14 +7,16 @@
 #
 # Usage: planted_files.sh <folder of the built programs>
 set -euo pipefail
-bin=$1
 source "$(dirname "$0")/lib.sh"
+enter_own_machine "$@"
+bin=$1
 
+add_operational_adapter wifi0
+start_own_prefix "$bin"
 export WINEDLLOVERRIDES="iphlpapi,dnsapi=n,b;${WINEDLLOVERRIDES:-}"
 install="$WINEPREFIX/drive_c/Downloads"
 current="$WINEPREFIX/drive_c/CurrentFolder"
 childLog="$WINEPREFIX/drive_c/planted-programs.log"
-rm -rf "$install" "$current" "$childLog"
 mkdir -p "$install" "$current"
 cp "$bin/Nublaro.exe" "$install/"
 for place in "$install" "$current"; do
@@ -23,23 +25,24 @@ for place in "$install" "$current"; do
     cp "$bin/RecordingChild.exe" "$place/ipconfig.exe"
     cp "$bin/RecordingChild.exe" "$place/netsh.exe"
 done
-find_test_adapter "$bin"
-seed_servers
+adapter=$(list_adapters "$bin" | awk '{ print $1 }')
+set_name_server 4 "$adapter" "192.0.2.53,192.0.2.54"
+set_name_server 6 "$adapter" "fd00::53"
 
 start_nublaro "$current" 'C:\Downloads\Nublaro.exe' 'RECORDING_CHILD_LOG=C:\planted-programs.log'
 wait_for_look off
 click_switch
 wait_for_look on
-expect_filter_servers "after switching on with planted files"
+[ "$(name_server 4 "$adapter")" = "94.140.14.14,94.140.15.15" ] || fail "IPv4 servers are '$(name_server 4 "$adapter")'"
 
-modules=$(wine "$bin/ListModules.exe" Nublaro.exe | tr -d '\r')
+modules=$(wine "$bin/ListModules.exe" NublaroWnd </dev/null 2>/dev/null | tr -d '\r')
 [ -n "$modules" ] || fail "the modules of Nublaro.exe cannot be listed"
 foreign=$(echo "$modules" | grep -v -i -x 'c:\\downloads\\nublaro.exe' | grep -v -i '^c:\\windows\\system32\\' || true)
 [ -z "$foreign" ] || fail "modules from outside the system folder: $foreign"
 
 click_switch
 wait_for_look off
-expect_seeded_servers "after switching off with planted files"
+expect_servers "after switching off with planted files" "$adapter" "192.0.2.53,192.0.2.54" "fd00::53"
 exitCode=0
 close_with_alt_f4 || exitCode=$?
 [ "$exitCode" -eq 0 ] || fail "exit code $exitCode"
@@ -48,4 +51,3 @@ markers=$(find "$install" "$current" -name '*.loaded' | wc -l)
 echo "Planted DLLs loaded: $markers; modules listed: $(echo "$modules" | wc -l), all from the system folder"
 [ "$markers" -eq 0 ] || fail "planted DLLs were loaded: $(find "$install" "$current" -name '*.loaded')"
 [ ! -e "$childLog" ] || fail "planted programs ran: $(cat "$childLog")"
-remove_seeded_servers

@@ -1,35 +1,22 @@
-// Prints the full path of every module loaded in the running processes of the given executable name.
+// Prints the full path of every module loaded in the process that owns the window of the given class.
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <stdio.h>
 
-static void ListModulesOf(DWORD processId)
+int wmain(int argc, wchar_t** argv)
 {
+    HWND window = argc == 2 ? FindWindowW(argv[1], nullptr) : nullptr;
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId))
+        return 1;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return;
+        return 1;
     MODULEENTRY32W module = {};
     module.dwSize = sizeof(module);
     for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module))
         wprintf(L"%ls\n", module.szExePath);
     CloseHandle(snapshot);
-}
-
-int wmain(int argc, wchar_t** argv)
-{
-    if (argc != 2)
-        return 2;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W process = {};
-    process.dwSize = sizeof(process);
-    int found = 0;
-    for (BOOL more = Process32FirstW(snapshot, &process); more; more = Process32NextW(snapshot, &process)) {
-        if (lstrcmpiW(process.szExeFile, argv[1]) == 0) {
-            ListModulesOf(process.th32ProcessID);
-            ++found;
-        }
-    }
-    CloseHandle(snapshot);
-    return found > 0 ? 0 : 1;
+    return 0;
 }

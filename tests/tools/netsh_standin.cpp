@@ -7,8 +7,9 @@
 //
 // Environment: NETSH_STANDIN_LOG names the log file; NETSH_STANDIN_DELAY_MS makes it wait that long
 // before it starts; NETSH_STANDIN_TAMPER=1 makes it try to change the script it was given, as a hostile
-// program would, and log whether it could; NETSH_STANDIN_KILL_PARENT_AFTER=N makes it end the process
-// that started it once N lines have run, as a crash or power cut would at that point.
+// program would, and log whether it could. A DWORD value KillParentAfterLines under
+// HKLM\Software\NetshStandIn makes the next run end the process that started it once that many lines
+// have run, as a crash or power cut would at that point; the run removes the value.
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
@@ -162,6 +163,17 @@ static void TryToTamperWith(const std::wstring& script)
     Log(std::wstring(L"tamper delete ") + (deleted ? L"ALLOWED" : L"denied"));
 }
 
+static size_t TakeKillSetting()
+{
+    DWORD lines = 0;
+    DWORD bytes = sizeof(lines);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\NetshStandIn", L"KillParentAfterLines", RRF_RT_REG_DWORD,
+                     nullptr, &lines, &bytes) != ERROR_SUCCESS)
+        return SIZE_MAX;
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\NetshStandIn", L"KillParentAfterLines");
+    return lines;
+}
+
 static void KillParent()
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -222,8 +234,7 @@ int wmain(int argc, wchar_t** argv)
     if (Environment(L"NETSH_STANDIN_TAMPER") == L"1")
         TryToTamperWith(script);
 
-    std::wstring killAfter = Environment(L"NETSH_STANDIN_KILL_PARENT_AFTER");
-    size_t linesBeforeKill = killAfter.empty() ? SIZE_MAX : wcstoul(killAfter.c_str(), nullptr, 10);
+    size_t linesBeforeKill = TakeKillSetting();
     std::vector<std::wstring> lines = ReadScriptLines(script);
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i == linesBeforeKill)
