@@ -1,4 +1,4 @@
-// Timing and reporting for the benchmarks: a clock, medians, and Markdown table rows.
+// Timing and reporting for the benchmarks: a clock, medians and spreads, and Markdown table rows.
 #include "bench/bench_support.h"
 
 #include <algorithm>
@@ -14,9 +14,15 @@ double NowMs()
 
 double Median(std::vector<double> samples)
 {
+    return SpreadOf(samples).median;
+}
+
+Spread SpreadOf(std::vector<double> samples)
+{
     std::sort(samples.begin(), samples.end());
     size_t middle = samples.size() / 2;
-    return samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    double median = samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+    return {samples.front(), median, samples.back()};
 }
 
 void PrintRow(const std::string& measure, const std::string& value, const std::string& comparison)

@@ -1,6 +1,8 @@
-// Start-up to first paint: the time from starting a program until its main thread waits for input
-// with its window painted, for Nublaro.exe and for the minimal window, alternately, as medians.
-// Usage: StartupBench <runs>
+// Start-up to first paint: the time from starting a program until its main thread waits for input with
+// its window painted. Nublaro.exe against two floors, started in turn so that the machine's noise falls
+// on all three alike: a minimal window of the same class, size and message loop, and the same window
+// after the adapter query and registry reads that tell the mode, which Nublaro must make before it shows.
+// Usage: StartupBench <runs, 21 by default>
 #include <windows.h>
 
 #include <string>
@@ -19,9 +21,9 @@ static BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM processId)
 }
 
 // Returns the milliseconds to input idle, or a negative value when the program did not get there.
-static double TimeToFirstPaint(const std::wstring& program)
+static double TimeToFirstPaint(const wchar_t* program)
 {
-    std::wstring commandLine = L"\"" + program + L"\"";
+    std::wstring commandLine = L"\"" + BesideTests(program) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -39,18 +41,29 @@ static double TimeToFirstPaint(const std::wstring& program)
     return idle == 0 ? elapsed : -1;
 }
 
+static std::string Milliseconds(const Spread& spread)
+{
+    return Format("%.1f", spread.minimum) + Format(" / %.1f", spread.median) + Format(" / %.1f ms", spread.maximum);
+}
+
 int wmain(int argc, wchar_t** argv)
 {
-    int runs = argc > 1 ? _wtoi(argv[1]) : 11;
-    std::vector<double> nublaro, minimal;
-    TimeToFirstPaint(BesideTests(L"MinimalWindow.exe")); // the first start of any program warms caches
+    const wchar_t* const programs[] = {L"MinimalWindow.exe", L"MinimalDetectingWindow.exe", L"Nublaro.exe"};
+    int runs = argc > 1 ? _wtoi(argv[1]) : 21;
+    std::vector<double> times[3];
+    for (const wchar_t* program : programs)
+        TimeToFirstPaint(program); // the first start of any program warms caches
     for (int run = 0; run < runs; ++run) {
-        nublaro.push_back(TimeToFirstPaint(BesideTests(L"Nublaro.exe")));
-        minimal.push_back(TimeToFirstPaint(BesideTests(L"MinimalWindow.exe")));
+        for (int i = 0; i < 3; ++i)
+            times[i].push_back(TimeToFirstPaint(programs[i]));
     }
-    double nublaroMs = Median(nublaro), minimalMs = Median(minimal);
-    PrintRow("Start-up to first paint, minimal window", Format("%.1f ms", minimalMs), "baseline");
-    PrintRow("Start-up to first paint, Nublaro.exe", Format("%.1f ms", nublaroMs),
-             Format("%.2f x the minimal window", nublaroMs / minimalMs));
-    return nublaroMs > 0 && minimalMs > 0 ? 0 : 1;
+
+    Spread minimal = SpreadOf(times[0]), detecting = SpreadOf(times[1]), nublaro = SpreadOf(times[2]);
+    PrintRow("Start-up to first paint (min / median / max), minimal window", Milliseconds(minimal), "baseline");
+    PrintRow("Start-up to first paint (min / median / max), minimal window that first tells the mode",
+             Milliseconds(detecting), Format("%.2f x the minimal window", detecting.median / minimal.median));
+    PrintRow("Start-up to first paint (min / median / max), Nublaro.exe", Milliseconds(nublaro),
+             Format("%.2f x the minimal window, ", nublaro.median / minimal.median) +
+                 Format("%.2f x the one that tells the mode", nublaro.median / detecting.median));
+    return minimal.minimum > 0 && detecting.minimum > 0 && nublaro.minimum > 0 ? 0 : 1;
 }
