@@ -5,7 +5,7 @@
 program=""
 window=""
 lastClick=0
-shot=$(mktemp --suffix=.png)
+shot="${TMPDIR:-/tmp}/nublaro-window-$$.png" # made by the first screenshot
 
 # The colours of the window, as ImageMagick reports them.
 KNOB_RGB="255,255,255"
