@@ -11,19 +11,13 @@ bin=$1
 shots=$2
 mkdir -p "$shots"
 
-add_operational_adapter wifi0
-start_own_prefix "$bin"
-folder="$WINEPREFIX/drive_c/NublaroTest"
-mkdir -p "$folder"
-cp "$bin/Nublaro.exe" "$folder/"
-saved="$folder/nublaro.txt"
-adapter=$(list_adapters "$bin" | awk '{ print $1 }')
-[ "$(echo "$adapter" | wc -w)" -eq 1 ] || fail "Wine shows the operational adapters '$adapter', not one"
+start_machine_with_one_adapter "$bin"
+install_nublaro "$bin" NublaroTest
 set_name_server 4 "$adapter" "192.0.2.53,192.0.2.54"
 set_name_server 6 "$adapter" "fd00::53"
 
 echo "1. The first paint shows filtering off"
-start_nublaro "$folder" 'C:\NublaroTest\Nublaro.exe' NETSH_STANDIN_DELAY_MS=2000
+start_nublaro "$folder" "$executable" NETSH_STANDIN_DELAY_MS=2000
 wait_for_look off
 cp "$shot" "$shots/off.png"
 
@@ -41,7 +35,7 @@ expected=$(printf '\xEF\xBB\xBF#v2\r\n%s|192.0.2.53,192.0.2.54|fd00::53\r\n' "$a
 
 echo "3. Killed and started again, it shows filtering on from the first paint"
 kill_nublaro
-start_nublaro "$folder" 'C:\NublaroTest\Nublaro.exe'
+start_nublaro "$folder" "$executable"
 [ "$(current_look)" = on ] || fail "after a restart the window shows $(current_look)"
 
 echo "4. A click switches filtering off and gives back the earlier servers"

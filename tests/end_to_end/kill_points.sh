@@ -14,14 +14,8 @@ source "$(dirname "$0")/lib.sh"
 enter_own_machine "$@"
 bin=$1
 
-add_operational_adapter wifi0
-start_own_prefix "$bin"
-folder="$WINEPREFIX/drive_c/KillPoints"
-mkdir -p "$folder"
-cp "$bin/Nublaro.exe" "$folder/"
-executable='C:\KillPoints\Nublaro.exe'
-saved="$folder/nublaro.txt"
-adapter=$(list_adapters "$bin" | awk '{ print $1 }')
+start_machine_with_one_adapter "$bin"
+install_nublaro "$bin" KillPoints
 seed4="192.0.2.53,192.0.2.54" seed6="fd00::53"
 hand4="203.0.113.5" hand6="fd00::99"
 

@@ -53,6 +53,24 @@ start_own_prefix() {
     netshLog="$WINEPREFIX/drive_c/netsh-standin.log"
 }
 
+# A machine whose one adapter is up; its name goes into $adapter.
+start_machine_with_one_adapter() {
+    add_operational_adapter wifi0
+    start_own_prefix "$1"
+    adapter=$(list_adapters "$1" | awk '{ print $1 }')
+    [ "$(echo "$adapter" | wc -w)" -eq 1 ] || fail "Wine shows the operational adapters '$adapter', not one"
+}
+
+# install_nublaro <folder of the built programs> <name>: the program in C:\<name>, as a user would put it
+# there; sets $folder, $executable (its Windows path) and $saved (its record).
+install_nublaro() {
+    folder="$WINEPREFIX/drive_c/$2"
+    mkdir -p "$folder"
+    cp "$1/Nublaro.exe" "$folder/"
+    executable="C:\\$2\\Nublaro.exe"
+    saved="$folder/nublaro.txt"
+}
+
 # A netsh started by a killed program goes on to its end; the test waits for it, as a user would. (Wine,
 # unlike Windows, can leave a child it was starting when its parent was killed hanging before its first
 # line of code; such a netsh never runs, logs nothing and ends with the prefix.)

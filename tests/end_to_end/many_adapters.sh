@@ -16,10 +16,7 @@ ip link add wifi0 type veth peer name wifi1
 ip link set wifi0 up
 ip link set wifi1 up
 start_own_prefix "$bin"
-folder="$WINEPREFIX/drive_c/ManyAdapters"
-mkdir -p "$folder"
-cp "$bin/Nublaro.exe" "$folder/"
-executable='C:\ManyAdapters\Nublaro.exe'
+install_nublaro "$bin" ManyAdapters
 
 mapfile -t up < <(list_adapters "$bin" | awk '{ print $1 }')
 everyAdapter=$(wine "$bin/ListAdapters.exe" all </dev/null 2>/dev/null | wc -l)

@@ -11,8 +11,7 @@ source "$(dirname "$0")/lib.sh"
 enter_own_machine "$@"
 bin=$1
 
-add_operational_adapter wifi0
-start_own_prefix "$bin"
+start_machine_with_one_adapter "$bin"
 export WINEDLLOVERRIDES="iphlpapi,dnsapi=n,b;${WINEDLLOVERRIDES:-}"
 install="$WINEPREFIX/drive_c/Downloads"
 current="$WINEPREFIX/drive_c/CurrentFolder"
@@ -25,7 +24,6 @@ for place in "$install" "$current"; do
     cp "$bin/RecordingChild.exe" "$place/ipconfig.exe"
     cp "$bin/RecordingChild.exe" "$place/netsh.exe"
 done
-adapter=$(list_adapters "$bin" | awk '{ print $1 }')
 set_name_server 4 "$adapter" "192.0.2.53,192.0.2.54"
 set_name_server 6 "$adapter" "fd00::53"
 

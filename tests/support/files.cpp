@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/read_to_end.h"
+
 std::wstring CreateTestFolder()
 {
     wchar_t temp[MAX_PATH];
@@ -44,11 +46,7 @@ std::string ReadBytes(const std::wstring& path)
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
-        bytes.append(chunk, read);
+    std::string bytes = ReadToEnd(file);
     CloseHandle(file);
     return bytes;
 }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "read_to_end.h"
 #include "tool_log.h"
 
 static std::wstring Environment(const wchar_t* name)
@@ -200,11 +201,7 @@ static std::vector<std::wstring> ReadScriptLines(const std::wstring& script)
         Log(L"error cannot open " + script + L": " + std::to_wstring(GetLastError()));
         return lines;
     }
-    std::string text;
-    char chunk[4096];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0)
-        text.append(chunk, read);
+    std::string text = ReadToEnd(file);
     CloseHandle(file);
 
     wchar_t wide[65536];
