@@ -47,8 +47,7 @@ class WindowProcedureTest : public TestMachineTest {
 protected:
     void SetUpMachine() override
     {
-        PresentFakeAdapters(Adapters, 1);
-        DeleteInterfaceKeys(AdapterName);
+        PresentNewAdapters(Adapters, 1);
         SetNameServer(Ipv4Family, AdapterName, L"192.168.7.53");
         SetNameServer(Ipv6Family, AdapterName, L"fd00::7");
         UseFakeDnsSettings(AppliesToRegistry);

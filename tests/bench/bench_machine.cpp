@@ -11,7 +11,6 @@
 #include "support/test_machine.h"
 
 static FakeAdapter Adapters[MaxAdapters];
-static int Presented;
 
 void PrepareBenchMachine()
 {
@@ -24,19 +23,11 @@ void PrepareBenchMachine()
 
 void PresentBenchAdapters(int count)
 {
-    RemoveBenchAdapters();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
         Adapters[i] = TestAdapter(0xBE00 + i);
+    PresentNewAdapters(Adapters, count);
+    for (int i = 0; i < count; ++i) {
         SetNameServer(Ipv4Family, Adapters[i].Name, L"192.168.1.53 192.168.1.54");
         SetNameServer(Ipv6Family, Adapters[i].Name, L"fd00::53");
     }
-    Presented = count;
-    PresentFakeAdapters(Adapters, count);
-}
-
-void RemoveBenchAdapters()
-{
-    for (int i = 0; i < Presented; ++i)
-        DeleteInterfaceKeys(Adapters[i].Name);
-    Presented = 0;
 }

@@ -4,4 +4,3 @@
 
 void PrepareBenchMachine();
 void PresentBenchAdapters(int count);
-void RemoveBenchAdapters();

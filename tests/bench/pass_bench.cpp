@@ -35,7 +35,6 @@ static PassTimes TimePasses(int adapters, int runs)
         off.push_back(end - middle);
         mostNetsh = std::max(mostNetsh, std::max(afterOn - before, NetshRuns() - afterOn));
     }
-    RemoveBenchAdapters();
     return {Median(on), Median(off), mostNetsh};
 }
 

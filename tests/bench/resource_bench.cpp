@@ -64,7 +64,6 @@ int wmain(int argc, wchar_t** argv)
     PrintComparison("GDI objects", passes, repaints, first.gdiObjects, last.gdiObjects, "");
     PrintComparison("Private bytes", passes, repaints, first.privateBytes / 1024.0, last.privateBytes / 1024.0, " KiB");
     DestroyWindow(window);
-    RemoveBenchAdapters();
     bool grew = last.handles > first.handles || last.gdiObjects > first.gdiObjects ||
                 last.privateBytes > first.privateBytes;
     return grew ? 1 : 0;

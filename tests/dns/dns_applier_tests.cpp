@@ -21,18 +21,12 @@ class ApplyDnsServersTest : public TestMachineTest {
 protected:
     void SetUpMachine() override
     {
-        PresentFakeAdapters(Adapters, 2);
+        PresentNewAdapters(Adapters, 2);
         for (const char* name : {FirstAdapter, SecondAdapter}) {
-            DeleteInterfaceKeys(name);
             SetNameServer(Ipv4Family, name, L"192.168.1.1");
             SetNameServer(Ipv6Family, name, L"fd00::53");
         }
         ASSERT_EQ(EnumerateAdapters(records, 2, OperationalAdapters), 2);
-    }
-    void TearDown() override
-    {
-        RunNetshScript();
-        TestMachineTest::TearDown();
     }
 
     AdapterRecord records[2];

@@ -39,9 +39,7 @@ protected:
         adapters[1] = {B, 32, 0, IfOperStatusUp, Ethernet};
         adapters[2] = {C, 0, 133, IfOperStatusUp, Ethernet};
         adapters[3] = {D, 34, 134, IfOperStatusDown, Ethernet};
-        PresentFakeAdapters(adapters, 4);
-        for (const char* name : {A, B, C, D})
-            DeleteInterfaceKeys(name);
+        PresentNewAdapters(adapters, 4);
         SetNameServer(Ipv4Family, A, L"192.168.1.53 192.168.1.54");
         SetNameServer(Ipv6Family, A, L"fd00::53");
         SetNameServer(Ipv6Family, C, L"fd00::c");
@@ -138,6 +136,7 @@ TEST_F(FilteringModeTest, RestoresTheOneAdapterThatIsUpBehind33ThatAreDown)
     FakeAdapter many[MaxAdapters + 2];
     for (int i = 0; i <= MaxAdapters; ++i)
         many[i] = TestAdapter(0xF200 + i, IfOperStatusDown);
+    PresentNewAdapters(many, MaxAdapters + 1);
     many[MaxAdapters + 1] = adapters[0];
     PresentFakeAdapters(many, MaxAdapters + 2);
     EnableFilteringMode();
@@ -152,8 +151,6 @@ TEST_F(FilteringModeTest, RestoresTheOneAdapterThatIsUpBehind33ThatAreDown)
     WriteBytes(savedPath, "#v2\r\n" + Row(A, "10.1.1.1", ""));
     DisableFilteringMode();
     EXPECT_TRUE(FileExists(savedPath)) << "34 adapters are up: A, the last, was never seen";
-    for (const FakeAdapter& adapter : many)
-        DeleteInterfaceKeys(adapter.Name);
 }
 
 TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
@@ -273,7 +270,7 @@ TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
     FakeAdapter many[MaxAdapters];
     for (int i = 0; i < MaxAdapters; ++i)
         many[i] = TestAdapter(0xF100 + i);
-    PresentFakeAdapters(many, MaxAdapters);
+    PresentNewAdapters(many, MaxAdapters);
     UseFakeDnsSettings(Fails);
 
     EnableFilteringMode();
@@ -283,10 +280,8 @@ TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
     EXPECT_EQ(NetshRuns(), 2);
     EXPECT_FALSE(FileExists(savedPath));
 
-    for (const FakeAdapter& adapter : many) {
+    for (const FakeAdapter& adapter : many)
         EXPECT_EQ(Servers(Ipv4Family, adapter.Name), L"");
-        DeleteInterfaceKeys(adapter.Name);
-    }
 }
 
 // The saved-settings file is the one input a program without administrator rights controls. Whatever

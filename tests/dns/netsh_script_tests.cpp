@@ -20,17 +20,7 @@ static const FakeAdapter Adapters[] = {
 
 class NetshScriptTest : public TestMachineTest {
 protected:
-    void SetUpMachine() override
-    {
-        PresentFakeAdapters(Adapters, 2);
-        DeleteInterfaceKeys(FirstAdapter);
-        DeleteInterfaceKeys(SecondAdapter);
-    }
-    void TearDown() override
-    {
-        RunNetshScript();
-        TestMachineTest::TearDown();
-    }
+    void SetUpMachine() override { PresentNewAdapters(Adapters, 2); }
 
     std::string PendingScript() { return ReadBytes(ScriptPath); }
 };

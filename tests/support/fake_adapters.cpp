@@ -2,6 +2,8 @@
 // machine's own adapters.
 #include "support/fake_adapters.h"
 
+#include "support/registry.h"
+
 #include <stdio.h>
 #include <string.h>
 
@@ -139,6 +141,15 @@ static void MapInterfacesForNetsh(const FakeAdapter* adapters, int count)
         }
     }
     RegCloseKey(key);
+}
+
+void PresentNewAdapters(const FakeAdapter* adapters, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (adapters[i].Name)
+            DeleteInterfaceKeys(adapters[i].Name);
+    }
+    PresentFakeAdapters(adapters, count);
 }
 
 void PresentFakeAdapters(const FakeAdapter* adapters, int count)

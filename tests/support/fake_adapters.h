@@ -27,6 +27,8 @@ FakeAdapter TestAdapter(int n, IF_OPER_STATUS status = IfOperStatusUp);
 // Presents these adapters in place of the machine's own, until the test's fixture puts the machine's
 // adapter query back; the array must outlive the presentation.
 void PresentFakeAdapters(const FakeAdapter* adapters, int count);
+// The same for adapters with no DNS settings yet: their interface keys are deleted first.
+void PresentNewAdapters(const FakeAdapter* adapters, int count);
 
 // How the fake adapter list answers, reset by PresentFakeAdapters.
 extern int FakeQueryCalls;

@@ -36,6 +36,7 @@ void TestMachineTest::SetUp()
 
 void TestMachineTest::TearDown()
 {
+    RunNetshScript(); // a script a test left pending is not the next test's
     if (dnsClient)
         FreeLibrary(dnsClient);
     if (!folder.empty())
