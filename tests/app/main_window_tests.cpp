@@ -5,8 +5,7 @@
 #include "app/main_window.h"
 #include "app/window_state.h"
 #include "support/files.h"
-#include "support/main_window_class.h"
-#include "support/messages.h"
+#include "support/window_under_test.h"
 
 class MainWindowTest : public testing::Test {
 protected:

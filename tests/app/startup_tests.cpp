@@ -6,9 +6,9 @@
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
-#include "support/disposable_machine.h"
 #include "support/files.h"
 #include "support/scoped_override.h"
+#include "support/test_machine.h"
 
 static SHELLEXECUTEINFOW SeenInfo;
 static std::wstring SeenFile;

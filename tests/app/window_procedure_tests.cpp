@@ -9,8 +9,7 @@
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
-#include "support/main_window_class.h"
-#include "support/messages.h"
+#include "support/window_under_test.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 

@@ -9,8 +9,7 @@
 #include "bench/bench_machine.h"
 #include "bench/bench_support.h"
 #include "support/fake_dns_settings.h"
-#include "support/main_window_class.h"
-#include "support/messages.h"
+#include "support/window_under_test.h"
 #include "support/process_resources.h"
 
 static int ThreadsOfThisProcess()

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "dns/server_list.h"
-#include "support/disposable_machine.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"
+#include "support/test_machine.h"
 
 static const char* const Adapter = TestAdapterName(0xA001);
 

@@ -4,9 +4,14 @@
 #include "support/test_machine.h"
 
 #include "app/startup.h"
-#include "support/disposable_machine.h"
 #include "support/files.h"
 #include "support/netsh_log.h"
+
+bool RunningUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
 {

@@ -16,6 +16,14 @@
 #include "settings/saved_settings.h"
 #include "support/scoped_override.h"
 
+// Tests that change system settings run only where the machine is a disposable Wine prefix.
+bool RunningUnderWine();
+#define SKIP_UNLESS_DISPOSABLE_MACHINE()                                                                  \
+    do {                                                                                                  \
+        if (!RunningUnderWine())                                                                          \
+            GTEST_SKIP() << "changes network settings; runs only in a disposable Wine prefix";            \
+    } while (0)
+
 // Points the cache flush at the test DNS client and returns a reference to it, which the caller holds
 // so that each flush's own load and free leave the client's count of flushes in place.
 HMODULE HoldFakeDnsClient();

@@ -1,9 +1,18 @@
-// The main thread's side of a window under test: what is queued is dispatched, as the message loop would.
-#include "support/messages.h"
+// Nublaro's main window in a test program: made afresh, with the main thread's side of its messages.
+#include "support/window_under_test.h"
 
-#include <windows.h>
-
+#include "app/main_window.h"
 #include "app/window_state.h"
+#include "support/palette.h"
+
+HWND CreateMainWindowAfresh()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    UnregisterClassW(L"NublaroWnd", instance);
+    BackgroundBrush = CreateSolidBrush(BackgroundColour);
+    RegisterMainWindowClass(instance, nullptr, nullptr);
+    return CreateMainWindow(instance);
+}
 
 int DrainMessages()
 {
