@@ -57,7 +57,7 @@ close_with_alt_f4() {
 
 # The X window of a Wine window without a window manager is exactly the client area.
 screenshot() {
-    import -window "$window" "$1"
+    timeout 10 import -window "$window" "$1"
 }
 
 rgb_at() {

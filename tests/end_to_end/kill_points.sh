@@ -96,7 +96,8 @@ for point in "${points[@]}"; do
     read -r phase how value <<<"$point"
     echo "Switching $phase, killed $(case $how in ms) echo "${value} ms after the click" ;;
         lines) echo "by netsh after $value lines" ;; ended) echo "after the pass ended" ;; esac):"
-    if (kill_at "$phase" "$how" "$value" && check_after_restart); then
+    # A point that fails ends its program all the same: its window would cover the next one's.
+    if (trap kill_nublaro EXIT && kill_at "$phase" "$how" "$value" && check_after_restart); then
         survived=$((survived + 1))
     fi
 done

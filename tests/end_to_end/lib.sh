@@ -71,15 +71,27 @@ install_nublaro() {
     saved="$folder/nublaro.txt"
 }
 
-# A netsh started by a killed program goes on to its end; the test waits for it, as a user would. (Wine,
-# unlike Windows, can leave a child it was starting when its parent was killed hanging before its first
-# line of code; such a netsh never runs, logs nothing and ends with the prefix.)
+# A netsh started by a killed program goes on to its end; the test waits for it, as a user would. A
+# script the program left in the Windows temporary folder was handed to a netsh that logs its run once it
+# runs, or to none: the test waits five seconds at most for each to show in the log, then until every
+# netsh that ran has ended. (Wine, unlike Windows, can leave a child it was starting when its parent was
+# killed hanging before its first line of code; such a netsh never runs and ends with the prefix.)
 wait_for_netsh_to_end() {
-    local tries runs ends
+    local tries script runs ends
+    for script in "$WINEPREFIX"/drive_c/windows/temp/dns*.tmp; do
+        for tries in $(seq 1 50); do
+            [ -e "$script" ] || break
+            grep -qiF "$(basename "$script")" "$netshLog" 2>/dev/null && break
+            sleep 0.1
+        done
+    done
     for tries in $(seq 1 100); do
         runs=$(grep -c '^run ' "$netshLog" 2>/dev/null || true)
         ends=$(grep -c '^done' "$netshLog" 2>/dev/null || true)
-        [ "${runs:-0}" -eq "${ends:-0}" ] && return 0
+        if [ "${runs:-0}" -eq "${ends:-0}" ]; then
+            rm -f "$WINEPREFIX"/drive_c/windows/temp/dns*.tmp
+            return 0
+        fi
         sleep 0.1
     done
     fail "netsh did not end: $runs started, $ends ended"
