@@ -105,17 +105,16 @@ interface_key() {
     echo "HKLM\\SYSTEM\\CurrentControlSet\\Services\\$([ "$family" = 4 ] && echo Tcpip || echo Tcpip6)\\Parameters\\Interfaces\\$adapter"
 }
 
-# name_server <4 or 6> <adapter>: the NameServer value, empty when there is none. reg.exe answers 0
-# with the value and 1 without; anything else, seen now and then right after a kill, is asked again.
+# name_server <4 or 6> <adapter>: the NameServer value, empty when there is none. Right after a kill,
+# reg.exe now and then answers without the value that is there; it is asked again, five times at most.
 name_server() {
-    local output status tries
+    local output tries
     for tries in 1 2 3 4 5; do
-        status=0
-        output=$(wine reg query "$(interface_key "$1" "$2")" /v NameServer </dev/null 2>/dev/null) || status=$?
-        [ $status -le 1 ] && break
+        output=$(wine reg query "$(interface_key "$1" "$2")" /v NameServer </dev/null 2>/dev/null | tr -d '\r' |
+                     awk '$1 == "NameServer" { print $3; found = 1 } END { exit !found }') && break
         sleep 0.5
     done
-    echo "$output" | tr -d '\r' | awk '$1 == "NameServer" { print $3 }'
+    echo "$output"
 }
 
 set_name_server() {
