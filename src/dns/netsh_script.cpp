@@ -101,6 +101,7 @@ void RunNetshScript()
     CloseHandle(ScriptFile);
     ScriptFile = nullptr;
 
+    // A script that cannot be held so (someone has it open for writing, or it is gone) is not run.
     HANDLE held = CreateFileW(ScriptPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (held != INVALID_HANDLE_VALUE) {
         wchar_t commandLine[552];

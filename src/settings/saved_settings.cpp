@@ -119,7 +119,7 @@ static void CopyWholeElements(wchar_t* out, const wchar_t* list, bool goesOn)
 }
 
 // A row is "name|ipv4|ipv6"; the IPv6 list takes the rest of the line, "|" included. Fields are
-// stored as they stand, cut to their buffers.
+// stored as they stand, cut to their buffers without a split address.
 static bool ParseRow(wchar_t* line, bool lastFieldWasCut, AdapterRecord* row)
 {
     line[wcscspn(line, L"\r\n")] = L'\0';
