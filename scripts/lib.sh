@@ -64,12 +64,20 @@ install_netsh_standin() {
     export WINEDLLOVERRIDES="netsh.exe=n${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 }
 
-# Ends every process of the prefix, and only those, and removes it.
+# Ends every process of the prefix, and only those, and removes it with the folder of its server's
+# socket, which Wine names after the prefix's device and inode.
 stop_disposable_prefix() {
     [ -n "${WINEPREFIX:-}" ] || return 0
+    local server socketFolder
+    server=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
+    for socketFolder in /tmp/wine-*/"$server" /tmp/.wine-"$(id -u)"/"$server"; do
+        [ -d "$socketFolder" ] || continue
+        rm -rf "$socketFolder"
+        rmdir "$(dirname "$socketFolder")" 2>/dev/null || true
+    done
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY for it.
