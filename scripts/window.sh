@@ -13,6 +13,16 @@ TRACK_OFF_RGB="148,163,184"
 TRACK_ON_RGB="22,163,74"
 WAITING_INK="#475569"
 
+# install_nublaro <folder of the built programs> <name>: the program in C:\<name>, as a user would put it
+# there; sets $folder, $executable (its Windows path) and $saved (its record).
+install_nublaro() {
+    folder="$WINEPREFIX/drive_c/$2"
+    mkdir -p "$folder"
+    cp "$1/Nublaro.exe" "$folder/"
+    executable="C:\\$2\\Nublaro.exe"
+    saved="$folder/nublaro.txt"
+}
+
 # start_nublaro <current folder> <Windows path of the executable> [VARIABLE=value ...]
 # Its window is found by its process id, so another program's window of the same name is never taken.
 start_nublaro() {

@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/main_window.h"
-#include "app/window_state.h"
 #include "app/startup.h"
+#include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 
 static const wchar_t ElevationWarning[] = L"Se requieren permisos de administrador para modificar las DNS del sistema.";

@@ -61,16 +61,6 @@ start_machine_with_one_adapter() {
     [ "$(echo "$adapter" | wc -w)" -eq 1 ] || fail "Wine shows the operational adapters '$adapter', not one"
 }
 
-# install_nublaro <folder of the built programs> <name>: the program in C:\<name>, as a user would put it
-# there; sets $folder, $executable (its Windows path) and $saved (its record).
-install_nublaro() {
-    folder="$WINEPREFIX/drive_c/$2"
-    mkdir -p "$folder"
-    cp "$1/Nublaro.exe" "$folder/"
-    executable="C:\\$2\\Nublaro.exe"
-    saved="$folder/nublaro.txt"
-}
-
 # A netsh started by a killed program goes on to its end; the test waits for it, as a user would. A
 # script the program left in the Windows temporary folder was handed to a netsh that logs its run once it
 # runs, or to none: the test waits five seconds at most for each to show in the log, then until every

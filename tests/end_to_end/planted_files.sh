@@ -13,11 +13,11 @@ bin=$1
 
 start_machine_with_one_adapter "$bin"
 export WINEDLLOVERRIDES="iphlpapi,dnsapi=n,b;${WINEDLLOVERRIDES:-}"
-install="$WINEPREFIX/drive_c/Downloads"
+install_nublaro "$bin" Downloads
+install=$folder
 current="$WINEPREFIX/drive_c/CurrentFolder"
 childLog="$WINEPREFIX/drive_c/planted-programs.log"
-mkdir -p "$install" "$current"
-cp "$bin/Nublaro.exe" "$install/"
+mkdir -p "$current"
 for place in "$install" "$current"; do
     cp "$bin/PlantedDll.dll" "$place/iphlpapi.dll"
     cp "$bin/PlantedDll.dll" "$place/dnsapi.dll"
@@ -27,7 +27,7 @@ done
 set_name_server 4 "$adapter" "192.0.2.53,192.0.2.54"
 set_name_server 6 "$adapter" "fd00::53"
 
-start_nublaro "$current" 'C:\Downloads\Nublaro.exe' 'RECORDING_CHILD_LOG=C:\planted-programs.log'
+start_nublaro "$current" "$executable" 'RECORDING_CHILD_LOG=C:\planted-programs.log'
 wait_for_look off
 click_switch
 wait_for_look on

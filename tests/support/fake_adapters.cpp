@@ -2,13 +2,13 @@
 // machine's own adapters.
 #include "support/fake_adapters.h"
 
-#include "support/registry.h"
-
 #include <stdio.h>
 #include <string.h>
 
 #include <initializer_list>
 #include <map>
+
+#include "support/registry.h"
 
 static const FakeAdapter* PresentedAdapters;
 static int PresentedCount;

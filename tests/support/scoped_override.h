@@ -27,9 +27,9 @@ public:
     ScopedPath(wchar_t (&path)[MAX_PATH], const std::wstring& value) : ScopedPath(path) { Set(value); }
     ~ScopedPath() { Set(saved); }
 
+private:
     void Set(const std::wstring& value) { wcsncpy_s(path, MAX_PATH, value.c_str(), _TRUNCATE); }
 
-private:
     wchar_t (&path)[MAX_PATH];
     std::wstring saved;
 };
