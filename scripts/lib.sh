@@ -44,17 +44,24 @@ start_disposable_prefix() {
 
 # Wine's desktop process must run before any window can be made, and Wine ends it some seconds after
 # the last program that uses it; starting it again costs the next window ten seconds. A program of the
-# tests keeps it running until the prefix is ended, and tells when its own window exists.
+# tests keeps it running until the prefix is ended, and tells when its own window exists. The desktop's
+# first start in a new prefix now and then fails, and the keeper with it: it is then started again.
 start_wine_desktop() {
-    local ready tries
+    local ready keeper attempt tries
     ready=$(mktemp)
-    wine "$NUBLARO_BUILD/bin/DesktopKeeper.exe" </dev/null >"$ready" 2>/dev/null &
-    for tries in $(seq 1 600); do
-        grep -q ready "$ready" && break
-        sleep 0.1
+    for attempt in 1 2 3 4 5; do
+        wine "$NUBLARO_BUILD/bin/DesktopKeeper.exe" </dev/null >"$ready" 2>/dev/null &
+        keeper=$!
+        for tries in $(seq 1 300); do
+            grep -q ready "$ready" && { rm -f "$ready"; return 0; }
+            kill -0 "$keeper" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$keeper" 2>/dev/null || true
     done
-    grep -q ready "$ready" || { echo "Wine's desktop did not start on $DISPLAY" >&2; rm -f "$ready"; return 1; }
     rm -f "$ready"
+    echo "Wine's desktop did not start on $DISPLAY" >&2
+    return 1
 }
 
 # Wine's own netsh ignores its input; the stand-in built with the tests does what Windows' netsh does
