@@ -122,8 +122,11 @@ static bool IsAddressLiteral(const wchar_t* element)
 
 void KeepAddressLiterals(const wchar_t* list, wchar_t* out)
 {
+    // A saved list may have been written by hand, as Windows itself writes lists: with blanks or
+    // semicolons between the addresses, which must not be dropped with them.
     DnsServerList copy;
     StringCchCopyW(copy, ARRAYSIZE(copy), list);
+    NormalizeServerList(copy);
     out[0] = L'\0';
 
     wchar_t* cursor = copy;

@@ -20,8 +20,9 @@ void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar
 void NormalizeServerList(wchar_t* list);
 int ListHasFilterAddress(const wchar_t* list);
 
-// Copies into out the elements of a list that are IPv4 or IPv6 address literals, in their order, joined
-// by single commas. Anything else (a word, a blank, "=", a quote, a control character, a zone) is dropped.
+// Copies into out the elements of a list, normalised first, that are IPv4 or IPv6 address literals, in
+// their order, joined by single commas. Anything else (a word, "=", a quote, a control character, a
+// zone) is dropped.
 void KeepAddressLiterals(const wchar_t* list, wchar_t* out);
 
 // Cuts the next comma-separated element out of a list being split in place and advances the cursor

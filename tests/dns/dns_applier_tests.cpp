@@ -130,7 +130,7 @@ TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
     UseFakeDnsSettings(AppliesToRegistry);
     ApplyDnsServers(records[0], Ipv4Family, hostile);
     ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
-    EXPECT_EQ(FakeDnsSettingsCalls[0].NameServer, L"10.0.0.1,fd00::1,::ffff:1.2.3.4");
+    EXPECT_EQ(FakeDnsSettingsCalls[0].NameServer, L"10.0.0.1,1.2.3.4,5.6.7.8,fd00::1,10.0.0.2,::ffff:1.2.3.4");
     EXPECT_EQ(ScriptFile, nullptr) << "the read-back is compared with what was applied";
 
     UseFakeDnsSettings(Fails);
@@ -139,8 +139,11 @@ TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
     EXPECT_EQ(NetshLinesRun(),
               (std::vector<std::wstring>{
                   L"interface ipv4 set dns name=22 source=static address=10.0.0.1 validate=no",
-                  L"interface ipv4 add dnsservers name=22 address=fd00::1 index=2 validate=no",
-                  L"interface ipv4 add dnsservers name=22 address=::ffff:1.2.3.4 index=3 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=1.2.3.4 index=2 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=5.6.7.8 index=3 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=fd00::1 index=4 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=10.0.0.2 index=5 validate=no",
+                  L"interface ipv4 add dnsservers name=22 address=::ffff:1.2.3.4 index=6 validate=no",
               }));
 }
 
