@@ -21,10 +21,10 @@ protected:
             DeleteInterfaceKeys(TestAdapterName(n));
     }
 
-    int Enumerate(AdapterFilter filter, int capacity = MaxAdapters)
+    int Enumerate(AdapterFilter filter, int capacity = MaxAdapters, bool* listIsWhole = nullptr)
     {
         memset(records, 0xAB, sizeof(records));
-        return EnumerateAdapters(records, capacity, filter);
+        return EnumerateAdapters(records, capacity, filter, listIsWhole);
     }
 
     AdapterRecord records[MaxAdapters + 1];
@@ -87,7 +87,31 @@ TEST_F(AdapterInventoryTest, KeepsAdaptersThatAreDownOnlyWithoutTheFilter)
     EXPECT_EQ(Enumerate(AllAdapters), 3);
     ASSERT_EQ(Enumerate(OperationalAdapters), 1);
     EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(13));
-    EXPECT_EQ(Enumerate(5), 1) << "every filter but 0 keeps operational adapters only";
+    EXPECT_EQ(Enumerate(5), 1) << "every filter but 0 and 2 keeps operational adapters only";
+
+    SetNameServer(Ipv6Family, ADAPTER(11), FilterServerListIpv6);
+    EXPECT_EQ(Enumerate(OperationalOrFilteredAdapters), 1) << "a family without an index is not filtered";
+    SetNameServer(Ipv4Family, ADAPTER(12), FilterServerListIpv4);
+    ASSERT_EQ(Enumerate(OperationalOrFilteredAdapters), 2);
+    EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(12));
+}
+
+// The switch-off's view: 33 adapters that are down and unfiltered do not crowd out the one that is up.
+TEST_F(AdapterInventoryTest, KeepsThoseThatAreUpOrFilteredBeforeTheCap)
+{
+    FakeAdapter many[MaxAdapters + 2];
+    for (int i = 0; i < MaxAdapters + 2; ++i)
+        many[i] = TestAdapter(0xB100 + i, i <= MaxAdapters ? Down : Up);
+    PresentNewAdapters(many, MaxAdapters + 2);
+    bool whole = false;
+    ASSERT_EQ(Enumerate(OperationalOrFilteredAdapters, MaxAdapters, &whole), 1);
+    EXPECT_STREQ(records[0].Name, Wide(many[MaxAdapters + 1].Name).c_str());
+    EXPECT_TRUE(whole);
+
+    for (FakeAdapter& adapter : many)
+        adapter.OperStatus = Up;
+    EXPECT_EQ(Enumerate(OperationalOrFilteredAdapters, MaxAdapters, &whole), MaxAdapters);
+    EXPECT_FALSE(whole) << "34 are up: the last two were never seen";
 }
 
 TEST_F(AdapterInventoryTest, StopsAtCapacityWithTheFirstAdapters)
@@ -164,8 +188,10 @@ TEST_F(AdapterInventoryTest, GivesNoRecordsWhenThePlatformFails)
     const FakeAdapter adapters[] = {{ADAPTER(11), 11, 0, Up, Ethernet}};
     PresentFakeAdapters(adapters, 1);
     FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
-    EXPECT_EQ(Enumerate(AllAdapters), 0);
+    bool whole = true;
+    EXPECT_EQ(Enumerate(AllAdapters, MaxAdapters, &whole), 0);
     EXPECT_EQ(FakeQueryCalls, 1);
+    EXPECT_FALSE(whole) << "nothing tells that no adapter is left to restore";
 
     PresentFakeAdapters(adapters, 0);
     EXPECT_EQ(Enumerate(AllAdapters), 0);
@@ -192,11 +218,13 @@ TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFil
         {ADAPTER(11), 11, 21, Up, Ethernet},
         {ADAPTER(12), 12, 22, Down, Ethernet},
         {ADAPTER(13), 13, 23, Up, Ethernet},
+        {ADAPTER(14), 14, 0, Up, Ethernet},
     };
-    PresentFakeAdapters(adapters, 3);
+    PresentFakeAdapters(adapters, 4);
     SetNameServer(Ipv4Family, ADAPTER(11), L"10.0.0.1");
     SetNameServer(Ipv4Family, ADAPTER(13), L"10.0.0.3");
-    EXPECT_EQ(DetectFilteringMode(), 0);
+    SetNameServer(Ipv6Family, ADAPTER(14), FilterServerListIpv6);
+    EXPECT_EQ(DetectFilteringMode(), 0) << "a family without an index is not filtered";
 
     SetNameServer(Ipv4Family, ADAPTER(12), FilterServerListIpv4);
     EXPECT_EQ(DetectFilteringMode(), 0) << "adapters that are down are never looked at";

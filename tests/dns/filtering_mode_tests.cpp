@@ -88,71 +88,6 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
                          testing::Values(AppliesToRegistry, Fails, ChangesNothing, NotOffered));
 
-TEST_F(FilteringModeTest, SwitchingOnAgainKeepsARecordStillInUseByteForByte)
-{
-    EnableFilteringMode();
-    std::string first = ReadBytes(savedPath);
-    EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), first);
-
-    DisableFilteringMode();
-    ExpectSeededServers();
-}
-
-// Left by a switch-off that ended before deleting it; A's IPv4 servers were set by hand since, its IPv6
-// family is still filtered, and D is down.
-TEST_F(FilteringModeTest, RefreshesARecordThatNoLongerHoldsTheServersFromBeforeFiltering)
-{
-    WriteBytes(savedPath, "#v2\r\n" + Row(A, "198.51.100.7", "fd00::7") + Row(D, "10.9.9.9", ""));
-    SetNameServer(Ipv4Family, A, L"203.0.113.5");
-    SetNameServer(Ipv6Family, A, FilterServerListIpv6);
-    EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), Record(Row(A, "203.0.113.5", "fd00::7") + Row(D, "10.9.9.9", "") +
-                                           Row(B, "", "") + Row(C, "", "fd00::c")));
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"203.0.113.5");
-    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::7");
-    EXPECT_EQ(Servers(Ipv4Family, B), L"");
-}
-
-TEST_F(FilteringModeTest, CountsAFamilyAsFilteredOnlyWhileItIsBound)
-{
-    EnableFilteringMode();
-    adapters[0].Ipv6IfIndex = 0; // IPv6 unbound; its NameServer value still names the filter
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv6Family, A), FilterServerListIpv6);
-    EXPECT_EQ(DetectFilteringMode(), 0);
-    EXPECT_FALSE(FileExists(savedPath));
-
-    EnableFilteringMode();
-    EXPECT_EQ(DetectFilteringMode(), 1);
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
-    EXPECT_EQ(DetectFilteringMode(), 0);
-}
-
-TEST_F(FilteringModeTest, RestoresTheOneAdapterThatIsUpBehind33ThatAreDown)
-{
-    FakeAdapter many[MaxAdapters + 2];
-    for (int i = 0; i <= MaxAdapters; ++i)
-        many[i] = TestAdapter(0xF200 + i, IfOperStatusDown);
-    PresentNewAdapters(many, MaxAdapters + 1);
-    many[MaxAdapters + 1] = adapters[0];
-    PresentFakeAdapters(many, MaxAdapters + 2);
-    EnableFilteringMode();
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
-    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
-    EXPECT_FALSE(FileExists(savedPath));
-
-    for (FakeAdapter& adapter : many)
-        adapter.OperStatus = IfOperStatusUp;
-    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
-    WriteBytes(savedPath, "#v2\r\n" + Row(A, "10.1.1.1", ""));
-    DisableFilteringMode();
-    EXPECT_TRUE(FileExists(savedPath)) << "34 adapters are up: A, the last, was never seen";
-}
-
 TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
 {
     EnableFilteringMode();
@@ -169,67 +104,6 @@ TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
     ExpectSeededServers();
 }
 
-TEST_F(FilteringModeTest, SwitchingOnWithoutAnOperationalAdapterTouchesNothing)
-{
-    adapters[0].OperStatus = adapters[1].OperStatus = adapters[2].OperStatus = IfOperStatusDown;
-    EnableFilteringMode();
-    ExpectSeededServers();
-    EXPECT_FALSE(FileExists(savedPath));
-    EXPECT_TRUE(FakeDnsSettingsCalls.empty());
-    EXPECT_EQ(NetshRuns(), 0);
-    EXPECT_EQ(FlushCalls(), 1);
-}
-
-TEST_F(FilteringModeTest, SavesAFilteredListAsAutomatic)
-{
-    SetNameServer(Ipv4Family, A, L"94.140.15.15");
-    EnableFilteringMode();
-    EXPECT_EQ(ReadBytes(savedPath), Record(Row(A, "", "fd00::53") + Row(B, "", "") + Row(C, "", "fd00::c")));
-}
-
-TEST_F(FilteringModeTest, SwitchingOffWithoutARecordGivesFilteredFamiliesAutomaticServers)
-{
-    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
-    SetNameServer(Ipv6Family, A, L"fd00::1,2a10:50c0::ad2:ff");
-    SetNameServer(Ipv4Family, B, L"8.8.8.8");
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"");
-    EXPECT_EQ(Servers(Ipv6Family, A), L"");
-    EXPECT_EQ(Servers(Ipv4Family, B), L"8.8.8.8");
-    EXPECT_EQ(Servers(Ipv6Family, C), L"fd00::c");
-}
-
-TEST_F(FilteringModeTest, LeavesAFamilyTheUserChangedSince)
-{
-    EnableFilteringMode();
-    SetNameServer(Ipv4Family, A, L"9.9.9.9");
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"9.9.9.9");
-    EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
-    EXPECT_FALSE(FileExists(savedPath));
-}
-
-TEST_F(FilteringModeTest, RestoresAnAdapterThatWentDownMeanwhile)
-{
-    adapters[3].OperStatus = IfOperStatusUp;
-    EnableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, D), FilterServerListIpv4);
-    adapters[3].OperStatus = IfOperStatusDown;
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
-    EXPECT_EQ(Servers(Ipv6Family, D), L"");
-}
-
-TEST_F(FilteringModeTest, UsesTheFirstOfTwoRowsWhoseNamesDifferInCase)
-{
-    std::string lower = A;
-    std::transform(lower.begin(), lower.end(), lower.begin(), tolower);
-    WriteBytes(savedPath, "#v2\r\n" + Row(lower.c_str(), "10.1.1.1", "") + Row(A, "10.2.2.2", ""));
-    SetNameServer(Ipv4Family, A, FilterServerListIpv4);
-    DisableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), L"10.1.1.1");
-}
-
 TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
 {
     ASSERT_TRUE(CreateDirectoryW((savedPath + L".tmp").c_str(), nullptr));
@@ -240,8 +114,11 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
     EXPECT_EQ(FlushCalls(), 1);
 }
 
-TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)
+// The record goes only once the system shows that nothing needs it: not after a restore that did not
+// take effect, nor while an adapter unplugged when filtered keeps the filter in its interface's keys.
+TEST_F(FilteringModeTest, KeepsTheRecordWhileAnyFamilyStillNeedsIt)
 {
+    adapters[3].OperStatus = IfOperStatusUp;
     EnableFilteringMode();
     std::string record = ReadBytes(savedPath);
 
@@ -251,17 +128,16 @@ TEST_F(FilteringModeTest, KeepsTheRecordUntilTheRestoreHasTakenEffect)
         DisableFilteringMode();
         EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
         EXPECT_EQ(ReadBytes(savedPath), record);
-
-        EnableFilteringMode();
-        EXPECT_EQ(ReadBytes(savedPath), record) << "a switch-on keeps the record as it is";
-
-        FakeQueryError = ERROR_NOT_ENOUGH_MEMORY;
-        DisableFilteringMode();
-        EXPECT_EQ(ReadBytes(savedPath), record) << "without an adapter list nothing was restored";
-        FakeQueryError = ERROR_SUCCESS;
     }
+    UseFakeDnsSettings(AppliesToRegistry);
+    PresentFakeAdapters(adapters, 3);
     DisableFilteringMode();
-    ExpectSeededServers();
+    EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
+    EXPECT_EQ(ReadBytes(savedPath), record) << "D, unplugged, has still to get its servers back";
+
+    PresentFakeAdapters(adapters, 4);
+    DisableFilteringMode();
+    EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
     EXPECT_FALSE(FileExists(savedPath));
 }
 

@@ -37,11 +37,6 @@ add_operational_adapter() {
     ip link set "$1" up
 }
 
-# An adapter that is down, as a bridge without ports is.
-add_adapter_that_is_down() {
-    ip link add "$1" type bridge
-}
-
 # start_own_prefix <folder of the built programs>: a fresh prefix with the stand-in netsh, whose log is
 # C:\netsh-standin.log; it is ended with everything in it when the script exits.
 start_own_prefix() {

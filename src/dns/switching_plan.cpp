@@ -1,0 +1,131 @@
+// What a switching pass changes, decided from what it gathered: pure functions over records that reach
+// no system, so that every rule about the record and the adapters' servers reads in one place.
+//
+// The record is the only copy of the servers a user had before filtering. A family's filter servers
+// live in its interface's NameServer value, which outlives the adapter (Windows keeps an unplugged
+// adapter's keys) and stays while the family is unbound; so a list that names the filter never counts
+// as the user's own, and the record stays while any such family has saved servers to get back.
+#include "dns/switching_plan.h"
+
+#include <strsafe.h>
+
+#include "settings/saved_settings.h"
+
+static int FindSavedRow(const AdapterRecord* rows, int rowCount, const wchar_t* name)
+{
+    for (int i = 0; i < rowCount; ++i) {
+        if (EqualIgnoringAsciiCase(rows[i].Name, name))
+            return i;
+    }
+    return -1;
+}
+
+static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const wchar_t* servers)
+{
+    plan.Changes[plan.ChangeCount++] = {adapter, family, servers};
+}
+
+// A plan that changes nothing, over the rows as they were loaded (none for a missing record).
+static SwitchingPlan EmptyPlan(int rowCount)
+{
+    SwitchingPlan plan = {};
+    plan.RowCount = rowCount > 0 ? rowCount : 0;
+    return plan;
+}
+
+// The adapter's row, made when it has none and the record has room; -1 when it is full.
+static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t* name)
+{
+    int row = FindSavedRow(rows, plan.RowCount, name);
+    if (row >= 0 || plan.RowCount == MaxAdapters)
+        return row;
+    row = plan.RowCount++;
+    ZeroMemory(&rows[row], sizeof(rows[row]));
+    StringCchCopyW(rows[row].Name, AdapterNameUnits, name);
+    plan.RowsChanged = true;
+    return row;
+}
+
+// A list that names the filter is never the user's own: it never replaces a saved list, and a new row
+// keeps it as automatic servers. Any other list is recorded as it is now, so that servers the user set
+// since come back rather than older ones. Returns whether the saved list changed.
+static bool RecordFamily(const wchar_t* current, wchar_t* saved)
+{
+    if (ListHasFilterAddress(current) || wcscmp(saved, current) == 0)
+        return false;
+    StringCchCopyW(saved, DnsServerListUnits, current);
+    return true;
+}
+
+// Only an adapter whose servers are in the record is switched on: one that a full record has no room
+// for keeps its servers, since filtering it would leave nothing to give back.
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount)
+{
+    SwitchingPlan plan = EmptyPlan(rowCount);
+    // A record that exists but cannot be read may hold the only copy of the user's servers.
+    if (rowCount == SavedSettingsUnreadable)
+        return plan;
+    for (int i = 0; i < adapterCount; ++i) {
+        int row = FindOrAddRow(rows, plan, adapters[i].Name);
+        if (row < 0)
+            continue;
+        plan.RowsChanged |= RecordFamily(adapters[i].Ipv4Servers, rows[row].Ipv4Servers);
+        plan.RowsChanged |= RecordFamily(adapters[i].Ipv6Servers, rows[row].Ipv6Servers);
+        if (adapters[i].Ipv4InterfaceIndex != 0)
+            AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
+        if (adapters[i].Ipv6InterfaceIndex != 0)
+            AddChange(plan, i, Ipv6Family, FilterServerListIpv6);
+    }
+    return plan;
+}
+
+// Only families that filtering has get their saved servers back: one the user has changed since is
+// theirs. Without a saved row, automatic servers.
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount)
+{
+    SwitchingPlan plan = EmptyPlan(rowCount);
+    if (rowCount == SavedSettingsUnreadable)
+        return plan;
+    for (int i = 0; i < adapterCount; ++i) {
+        int row = FindSavedRow(rows, plan.RowCount, adapters[i].Name);
+        if (FamilyIsFiltered(adapters[i], Ipv4Family))
+            AddChange(plan, i, Ipv4Family, row >= 0 ? rows[row].Ipv4Servers : L"");
+        if (FamilyIsFiltered(adapters[i], Ipv6Family))
+            AddChange(plan, i, Ipv6Family, row >= 0 ? rows[row].Ipv6Servers : L"");
+    }
+    return plan;
+}
+
+// As the applier will take it: a saved list without an address literal gives automatic servers.
+static bool IsAutomatic(const wchar_t* saved)
+{
+    DnsServerList applied;
+    KeepAddressLiterals(saved, applied);
+    return applied[0] == L'\0';
+}
+
+// A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
+static bool FamilyNeedsRow(const wchar_t* now, const wchar_t* saved)
+{
+    return ListHasFilterAddress(now) && !IsAutomatic(saved);
+}
+
+// The record may go only once the system shows that nothing needs it any more: every adapter was
+// seen, no bound family is filtered, and no interface a row names, seen or not, bound or not, still
+// names the filter while its saved servers are waiting to come back.
+bool RecordMayGo(const AdapterRecord* adapters, int adapterCount, bool listIsWhole, const AdapterRecord* rows,
+                 int rowCount, const AdapterRecord* rowInterfaces)
+{
+    if (rowCount == SavedSettingsUnreadable || !listIsWhole)
+        return false;
+    for (int i = 0; i < adapterCount; ++i) {
+        if (FamilyIsFiltered(adapters[i], Ipv4Family) || FamilyIsFiltered(adapters[i], Ipv6Family))
+            return false;
+    }
+    for (int i = 0; i < rowCount; ++i) {
+        if (FamilyNeedsRow(rowInterfaces[i].Ipv4Servers, rows[i].Ipv4Servers) ||
+            FamilyNeedsRow(rowInterfaces[i].Ipv6Servers, rows[i].Ipv6Servers))
+            return false;
+    }
+    return true;
+}

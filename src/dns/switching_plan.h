@@ -1,0 +1,30 @@
+// What a switching pass changes, decided from what it gathered: pure functions over records that reach
+// no system, so that every rule about the record and the adapters' servers reads in one place.
+#pragma once
+
+#include "dns/adapter_inventory.h"
+
+// One family of one gathered adapter, and the list it is to get (a gathered row's, or a constant).
+struct FamilyChange {
+    int Adapter;
+    IpFamily Family;
+    const wchar_t* Servers;
+};
+
+const int MaxFamilyChanges = 2 * MaxAdapters;
+
+struct SwitchingPlan {
+    int RowCount;     // the record's rows, in the rows the plan was given
+    bool RowsChanged; // the record must be written, and hold them, before any family is changed
+    int ChangeCount;
+    FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
+};
+
+// rowCount is what LoadSavedSettings gave for rows; a switch-on brings the rows up to date in place.
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount);
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount);
+
+// Whether the record may go after a switch-off, from the adapters gathered afresh (listIsWhole as
+// EnumerateAdapters tells it) and, for each row, the current lists of the interface the row names.
+bool RecordMayGo(const AdapterRecord* adapters, int adapterCount, bool listIsWhole, const AdapterRecord* rows,
+                 int rowCount, const AdapterRecord* rowInterfaces);

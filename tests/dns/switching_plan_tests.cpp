@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dns/switching_plan.h"
+#include "settings/saved_settings.h"
+
+#define FILTER4 L"94.140.14.14,94.140.15.15"
+#define FILTER6 L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff"
+
+enum Pass { SwitchOn, SwitchOff };
+// Which families of an interface are bound; Unlisted: the pass's adapter list does not have it (it is
+// unplugged, or down at a switch-on), while its keys keep their servers.
+enum Binding { Both, Ipv4Only, Ipv6Only, Unlisted };
+enum Aftermath { ChangesTakeEffect, ChangesFail, AdapterListCut };
+
+struct Interface {
+    const wchar_t* Name;
+    Binding Bound;
+    const wchar_t* Ipv4;
+    const wchar_t* Ipv6;
+};
+
+static const wchar_t NoRecord[] = L"<none>";
+static const wchar_t LockedRecord[] = L"<locked>";
+static const std::wstring FullRecord = [] {
+    std::wstring rows;
+    for (int i = 0; i < MaxAdapters; ++i)
+        rows += L"R" + std::to_wstring(i) + L"|10.0.0." + std::to_wstring(i) + L"|\n";
+    return rows;
+}();
+
+struct PassCase {
+    const char* What;
+    Pass Kind;
+    std::vector<Interface> Machine;
+    const wchar_t* Record;  // its rows as the file holds them, "name|ipv4|ipv6\n" each
+    const wchar_t* Written; // the rows the record is rewritten with; null: it is left as it is
+    const wchar_t* Changes; // "<name>/4=<list>" or "<name>/6=<list>", in order; "filter" for its list
+    bool RecordGoes = false; // switch-off: whether the record may go once the changes had their aftermath
+    Aftermath After = ChangesTakeEffect;
+};
+
+static const PassCase Cases[] = {
+    {"switching on saves every listed adapter's servers, a list naming the filter as automatic", SwitchOn,
+     {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
+      {L"C", Ipv6Only, L"", L"fd00::c"}, {L"D", Unlisted, L"10.4.4.4", L""}},
+     NoRecord, L"A|192.0.2.53,192.0.2.54|fd00::53\nB||\nC||fd00::c\n",
+     L"A/4=filter A/6=filter B/4=filter C/6=filter"},
+    {"switching on again leaves a record still in use as it is", SwitchOn,
+     {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nB||\n", nullptr,
+     L"A/4=filter A/6=filter B/4=filter"},
+    {"a stale record takes servers set by hand since, keeps filtered and unlisted rows, adds new ones", SwitchOn,
+     {{L"A", Both, L"203.0.113.5", FILTER6}, {L"B", Ipv4Only, L"", L""}}, L"A|198.51.100.7|fd00::7\nD|10.9.9.9|\n",
+     L"A|203.0.113.5|fd00::7\nD|10.9.9.9|\nB||\n", L"A/4=filter A/6=filter B/4=filter"},
+    {"an unbound family that names the filter keeps its saved list", SwitchOn,
+     {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter"},
+    {"the first of two rows whose names differ in case is refreshed", SwitchOn, {{L"A", Ipv4Only, L"10.3.3.3", L""}},
+     L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
+    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoRecord, nullptr, L""},
+    {"a locked record stops every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedRecord, nullptr, L""},
+    {"an adapter that a full record has no room for keeps its servers", SwitchOn,
+     {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullRecord.c_str(), nullptr,
+     L"R1/4=filter"},
+
+    {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
+     {{L"A", Both, FILTER4, FILTER6}, {L"D", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nD|10.4.4.4|\n",
+     nullptr, L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", true},
+    {"a family the user changed since is theirs", SwitchOff, {{L"A", Both, L"9.9.9.9", FILTER6}},
+     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", true},
+    {"without a record, filtered families get automatic servers", SwitchOff,
+     {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoRecord, nullptr,
+     L"A/4= A/6=", true},
+    {"so do those of an adapter without a row", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n",
+     nullptr, L"A/4=", true},
+    {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+     L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", true},
+    {"a locked record stops every change and stays", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedRecord,
+     nullptr, L"", false},
+    {"a restore that did not take effect keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail},
+    {"a list of adapters that was cut keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut},
+    {"an adapter that is gone while its interface names the filter keeps the record", SwitchOff,
+     {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
+     nullptr, L"WiFi/4=192.0.2.53", false},
+    {"one that is gone with automatic servers saved does not", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
+     L"Dock|,; |\n", nullptr, L"", true},
+    {"an unbound family that names the filter keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
+     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", false},
+    {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
+     L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
+};
+
+static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, const std::wstring& ipv6,
+                           int ipv4Index = 0, int ipv6Index = 0)
+{
+    AdapterRecord record = {};
+    wcsncpy(record.Name, name.c_str(), AdapterNameUnits - 1);
+    wcsncpy(record.Ipv4Servers, ipv4.c_str(), DnsServerListUnits - 1);
+    wcsncpy(record.Ipv6Servers, ipv6.c_str(), DnsServerListUnits - 1);
+    record.Ipv4InterfaceIndex = ipv4Index;
+    record.Ipv6InterfaceIndex = ipv6Index;
+    return record;
+}
+
+static int ReadRows(const wchar_t* text, AdapterRecord* rows)
+{
+    if (text == NoRecord || text == LockedRecord)
+        return text == NoRecord ? NoValidSavedSettings : SavedSettingsUnreadable;
+    int count = 0;
+    for (const wchar_t* line = text; *line; line = wcschr(line, L'\n') + 1) {
+        const wchar_t* bar = wcschr(line, L'|');
+        const wchar_t* secondBar = wcschr(bar + 1, L'|');
+        const wchar_t* end = wcschr(line, L'\n');
+        rows[count++] =
+            Record(std::wstring(line, bar), std::wstring(bar + 1, secondBar), std::wstring(secondBar + 1, end));
+    }
+    return count;
+}
+
+static std::wstring RowsText(const AdapterRecord* rows, int count)
+{
+    std::wstring text;
+    for (int i = 0; i < count; ++i)
+        text += std::wstring(rows[i].Name) + L"|" + rows[i].Ipv4Servers + L"|" + rows[i].Ipv6Servers + L"\n";
+    return text;
+}
+
+static std::wstring ChangesText(const SwitchingPlan& plan, const AdapterRecord* adapters)
+{
+    std::wstring text;
+    for (int i = 0; i < plan.ChangeCount; ++i) {
+        const FamilyChange& change = plan.Changes[i];
+        bool filter = change.Servers == std::wstring(change.Family == Ipv4Family ? FILTER4 : FILTER6);
+        text += (i ? L" " : L"") + std::wstring(adapters[change.Adapter].Name) +
+                (change.Family == Ipv4Family ? L"/4=" : L"/6=") + (filter ? L"filter" : change.Servers);
+    }
+    return text;
+}
+
+// The pass's adapter list: the listed interfaces, with an index for each bound family; origin[i] is the
+// interface of adapter i.
+static int ListAdapters(const std::vector<Interface>& machine, AdapterRecord* adapters, int* origin)
+{
+    int count = 0;
+    for (int i = 0; i < static_cast<int>(machine.size()); ++i) {
+        const Interface& entry = machine[i];
+        if (entry.Bound == Unlisted)
+            continue;
+        origin[count] = i;
+        int ipv4Index = entry.Bound != Ipv6Only ? i + 1 : 0, ipv6Index = entry.Bound != Ipv4Only ? i + 101 : 0;
+        adapters[count++] = Record(entry.Name, entry.Ipv4, entry.Ipv6, ipv4Index, ipv6Index);
+    }
+    return count;
+}
+
+// The machine after the changes had their aftermath, gathered again as a switch-off does.
+static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const int* origin, const AdapterRecord* rows,
+                            int rowCount)
+{
+    std::vector<Interface> machine = c.Machine;
+    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail; ++i) {
+        Interface& changed = machine[origin[plan.Changes[i].Adapter]];
+        (plan.Changes[i].Family == Ipv4Family ? changed.Ipv4 : changed.Ipv6) = plan.Changes[i].Servers;
+    }
+    AdapterRecord now[MaxAdapters], interfaces[MaxAdapters];
+    int nowOrigin[MaxAdapters];
+    int count = ListAdapters(machine, now, nowOrigin);
+    for (int i = 0; i < rowCount; ++i) {
+        interfaces[i] = Record(L"", L"", L"");
+        for (const Interface& entry : machine) {
+            if (_wcsicmp(entry.Name, rows[i].Name) == 0) // as the registry finds keys
+                interfaces[i] = Record(entry.Name, entry.Ipv4, entry.Ipv6);
+        }
+    }
+    return RecordMayGo(now, count, c.After != AdapterListCut, rows, rowCount, interfaces);
+}
+
+TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
+{
+    for (const PassCase& c : Cases) {
+        SCOPED_TRACE(c.What);
+        AdapterRecord adapters[MaxAdapters], rows[MaxAdapters];
+        int origin[MaxAdapters];
+        int count = ListAdapters(c.Machine, adapters, origin);
+        int rowCount = ReadRows(c.Record, rows);
+        std::wstring rowsBefore = RowsText(rows, rowCount);
+        SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, rows, rowCount)
+                                                : PlanSwitchOff(adapters, count, rows, rowCount);
+        EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
+        EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
+        EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
+        if (c.Kind == SwitchOff) {
+            EXPECT_EQ(RecordGoesAfter(c, plan, origin, rows, rowCount), c.RecordGoes);
+        }
+    }
+}
