@@ -36,13 +36,21 @@ static IP_ADAPTER_ADDRESSES* QueryAdapterList()
     return list;
 }
 
+// The DNS servers of a tunnel or a VPN belong to it: filtering them breaks the VPN's own names, and a
+// VPN that lets DNS reach only its own servers would then block every query. WireGuard's and other
+// VPN clients' adapters are virtual ones; Windows' own VPN and dial-up connections are PPP.
+static bool BelongsToATunnelOrVpn(IFTYPE type)
+{
+    return type == IF_TYPE_TUNNEL || type == IF_TYPE_PROP_VIRTUAL || type == IF_TYPE_PPP;
+}
+
 static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilter filter)
 {
     if (!adapter->AdapterName)
         return false;
     if (adapter->IfIndex == 0 && adapter->Ipv6IfIndex == 0)
         return false;
-    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || adapter->IfType == IF_TYPE_TUNNEL)
+    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || BelongsToATunnelOrVpn(adapter->IfType))
         return false;
     return filter == AllAdapters || filter == OperationalOrFilteredAdapters || adapter->OperStatus == IfOperStatusUp;
 }

@@ -63,12 +63,14 @@ TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
     const FakeAdapter adapters[] = {
         {ADAPTER(11), 1, 0, Up, IF_TYPE_SOFTWARE_LOOPBACK},
         {ADAPTER(12), 2, 0, Up, IF_TYPE_TUNNEL},
+        {ADAPTER(15), 7, 0, Up, IF_TYPE_PROP_VIRTUAL}, // WireGuard and other VPN clients
+        {ADAPTER(16), 8, 0, Up, IF_TYPE_PPP},          // Windows' own VPN and dial-up connections
         {ADAPTER(13), 0, 0, Up, Ethernet},
         {nullptr, 4, 0, Up, Ethernet},
         {"{7E57B099-5E7E-4C15-9D00-00000000B099}-far-too-long-to-fit", 5, 0, Up, Ethernet},
         {ADAPTER(14), 6, 0, Up, Ethernet},
     };
-    PresentFakeAdapters(adapters, 6);
+    PresentFakeAdapters(adapters, 8);
     for (AdapterFilter filter : {AllAdapters, OperationalAdapters}) {
         SCOPED_TRACE(filter);
         ASSERT_EQ(Enumerate(filter), 1);
