@@ -9,6 +9,7 @@
 #include "settings/saved_settings.h"
 
 ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
+GetSystemWindowsDirectoryFn* GetSystemWindowsDirectoryProc = GetSystemWindowsDirectoryW;
 
 // Windows looks for a DLL that is not one of its known DLLs beside the executable first, and that folder
 // (Downloads, often) may be writable without administrator rights. From here on every DLL comes from
@@ -72,12 +73,23 @@ static void InitializeStateFilePath()
 
 // System programs are run by full path only: a program of the same name beside the executable or in
 // the current folder must never run with this process's rights. A 32-bit process on 64-bit Windows
-// would be redirected to the 32-bit programs; Sysnative avoids that.
-static void FormatSystemProgramPath(wchar_t* path, const wchar_t* windowsDirectory, BOOL wow64,
-                                    const wchar_t* program)
+// would be redirected to the 32-bit programs; Sysnative avoids that. Without the Windows folder every
+// path stays empty, and nothing is run.
+static void FormatSystemPath(wchar_t* path, const wchar_t* windowsDirectory, const wchar_t* folder,
+                             const wchar_t* program)
 {
-    StringCchPrintfW(path, MAX_PATH, L"%ls\\%ls\\%ls", windowsDirectory, wow64 ? L"Sysnative" : L"System32",
-                     program);
+    if (windowsDirectory[0] == L'\0' ||
+        FAILED(StringCchPrintfW(path, MAX_PATH, L"%ls\\%ls%ls", windowsDirectory, folder, program)))
+        path[0] = L'\0';
+}
+
+// The Windows folder that every session shares. A program that is not Terminal Server aware would
+// get, from GetWindowsDirectoryW on a Remote Desktop server, a private one that its user may write.
+static void FindSharedWindowsDirectory(wchar_t* directory)
+{
+    UINT length = GetSystemWindowsDirectoryProc(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        directory[0] = L'\0';
 }
 
 void InitializePaths()
@@ -88,10 +100,12 @@ void InitializePaths()
     HMODULE ipHelper = LoadLibraryExW(L"iphlpapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
 
     InitializeStateFilePath();
-    GetWindowsDirectoryW(windowsDirectory, ARRAYSIZE(windowsDirectory)); // a failure leaves the directory empty
-    IsWow64Process(GetCurrentProcess(), &wow64);                         // a failure leaves the native folder
-    FormatSystemProgramPath(NetshPath, windowsDirectory, wow64, L"netsh.exe");
-    FormatSystemProgramPath(IpconfigPath, windowsDirectory, wow64, L"ipconfig.exe");
+    FindSharedWindowsDirectory(windowsDirectory);
+    IsWow64Process(GetCurrentProcess(), &wow64); // a failure leaves the native folder
+    const wchar_t* programs = wow64 ? L"Sysnative\\" : L"System32\\";
+    FormatSystemPath(NetshPath, windowsDirectory, programs, L"netsh.exe");
+    FormatSystemPath(IpconfigPath, windowsDirectory, programs, L"ipconfig.exe");
+    FormatSystemPath(ScriptFolder, windowsDirectory, L"Temp", L"");
 
     if (ipHelper)
         SetInterfaceDnsSettingsProc = reinterpret_cast<SetInterfaceDnsSettingsFn*>(

@@ -12,3 +12,7 @@ void InitializePaths();
 // The shell's start call, replaceable because a test must not start a second program.
 typedef BOOL WINAPI ShellExecuteExFn(SHELLEXECUTEINFOW* info);
 extern ShellExecuteExFn* ShellExecuteExProc;
+
+// The shared Windows folder, replaceable because under Wine it is the only Windows folder there is.
+typedef UINT WINAPI GetSystemWindowsDirectoryFn(LPWSTR buffer, UINT units);
+extern GetSystemWindowsDirectoryFn* GetSystemWindowsDirectoryProc;

@@ -13,6 +13,7 @@
 #include "dns/command_runner.h"
 
 wchar_t NetshPath[MAX_PATH];
+wchar_t ScriptFolder[MAX_PATH];
 HANDLE ScriptFile;
 wchar_t ScriptPath[MAX_PATH];
 
@@ -21,16 +22,12 @@ static const int NameAttempts = 16;
 
 static bool CreateScript()
 {
-    wchar_t directory[MAX_PATH];
-    UINT length = GetWindowsDirectoryW(directory, ARRAYSIZE(directory));
-    if (length == 0 || length >= ARRAYSIZE(directory) ||
-        FAILED(StringCchCatW(directory, ARRAYSIZE(directory), L"\\Temp")))
+    if (ScriptFolder[0] == L'\0')
         return false;
-
     UINT seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
     for (int attempt = 0; attempt < NameAttempts; ++attempt) {
         UINT unique = ((seed + attempt * 7919) & 0xFFFF) | 1; // 0 would make the system create the file itself
-        if (GetTempFileNameW(directory, L"dns", unique, ScriptPath) == 0)
+        if (GetTempFileNameW(ScriptFolder, L"dns", unique, ScriptPath) == 0)
             return false;
         HANDLE file = CreateFileW(ScriptPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY, nullptr);

@@ -7,8 +7,10 @@ void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* l
 void WriteScriptLine(const wchar_t* format, ...);
 void RunNetshScript();
 
-// Full path of the system's netsh.exe; start-up fills it once.
+// Full path of the system's netsh.exe, and the shared Windows folder's Temp, where scripts are made;
+// start-up fills both once.
 extern wchar_t NetshPath[MAX_PATH];
+extern wchar_t ScriptFolder[MAX_PATH];
 
 // The pending script, open while a pass has fallen back at least once; null otherwise.
 extern HANDLE ScriptFile;

@@ -105,6 +105,8 @@ TEST(ImportTable, IsAWindowedProgramWithTheIconAndNoManifest)
     std::vector<char> image = ReadExecutable(L"Nublaro.exe");
     ASSERT_GT(image.size(), 1024u);
     EXPECT_EQ(NtHeaders(image)->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_TRUE(NtHeaders(image)->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE)
+        << "else a Remote Desktop server may give it a Windows folder its user can write";
 
     HMODULE module = LoadLibraryExW(L"Nublaro.exe", nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "dns/command_runner.h"
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
@@ -77,26 +78,34 @@ TEST_F(RelaunchElevatedTest, ClosesTheNewProcessHandleAndReportsWhatTheShellDid)
     EXPECT_EQ(RelaunchElevated(L""), 0) << "the shell refused or the user declined";
 }
 
-TEST(IsProcessElevated, ReportsTheTokensElevation)
+static UINT WINAPI SharedWindowsDirectory(LPWSTR buffer, UINT units)
 {
-    if (!RunningUnderWine())
-        GTEST_SKIP() << "the answer depends on how the test was started; Wine's token is elevated";
-    EXPECT_TRUE(IsProcessElevated());
+    return wcscpy_s(buffer, units, L"C:\\Shared") == 0 ? 9 : 0;
+}
+static UINT WINAPI NoWindowsDirectory(LPWSTR, UINT)
+{
+    return 0;
 }
 
-TEST(InitializePaths, PutsTheSavedSettingsBesideTheExecutableAndFindsNetsh)
+TEST(InitializePaths, PutsTheSavedSettingsBesideTheExecutableAndSystemProgramsInTheSharedWindowsFolder)
 {
+    ScopedPath netsh(NetshPath), ipconfig(IpconfigPath), scripts(ScriptFolder);
+    ScopedOverride<GetSystemWindowsDirectoryFn*> windows(GetSystemWindowsDirectoryProc, SharedWindowsDirectory);
     InitializePaths();
 
     std::wstring module = ThisProgramPath();
     std::wstring directory = module.substr(0, module.rfind(L'\\') + 1);
     EXPECT_EQ(std::wstring(StateFilePath), directory + L"nublaro.txt");
-
-    wchar_t windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    EXPECT_EQ(std::wstring(NetshPath), std::wstring(windows) + L"\\System32\\netsh.exe");
+    EXPECT_STREQ(NetshPath, L"C:\\Shared\\System32\\netsh.exe");
+    EXPECT_STREQ(IpconfigPath, L"C:\\Shared\\System32\\ipconfig.exe");
+    EXPECT_STREQ(ScriptFolder, L"C:\\Shared\\Temp");
 
     FARPROC offered = GetProcAddress(GetModuleHandleW(L"iphlpapi.dll"), "SetInterfaceDnsSettings");
     EXPECT_EQ(reinterpret_cast<void*>(SetInterfaceDnsSettingsProc), reinterpret_cast<void*>(offered))
         << "null where the system lacks the call, as Wine does";
+
+    GetSystemWindowsDirectoryProc = NoWindowsDirectory;
+    InitializePaths();
+    EXPECT_STREQ(NetshPath, L"") << "never a path on the current drive, which anyone may write";
+    EXPECT_STREQ(ScriptFolder, L"");
 }

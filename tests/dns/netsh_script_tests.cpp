@@ -77,9 +77,7 @@ TEST_F(NetshScriptTest, RunsOneNetshForEveryLineOfThePassAndDeletesTheScript)
 TEST_F(NetshScriptTest, NoOtherProcessCanChangeTheScriptBeforeNetshHasRun)
 {
     AppendNetshCommands(12, Ipv4Family, L"10.0.0.1");
-    wchar_t windowsTemp[MAX_PATH];
-    GetWindowsDirectoryW(windowsTemp, MAX_PATH);
-    EXPECT_EQ(std::wstring(ScriptPath).rfind(std::wstring(windowsTemp) + L"\\Temp\\dns", 0), 0u) << ScriptPath;
+    EXPECT_EQ(std::wstring(ScriptPath).rfind(std::wstring(ScriptFolder) + L"\\dns", 0), 0u) << ScriptPath;
     ScopedEnvironment tamper(L"NETSH_STANDIN_TAMPER", L"1");
     RunNetshScript();
 
