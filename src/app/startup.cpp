@@ -11,6 +11,9 @@
 ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
 GetSystemWindowsDirectoryFn* GetSystemWindowsDirectoryProc = GetSystemWindowsDirectoryW;
 
+// The relaunch leaves this in the environment of the copy it starts; the command line stays the user's.
+static const wchar_t RelaunchMarker[] = L"NUBLARO_RELAUNCHED";
+
 // Windows looks for a DLL that is not one of its known DLLs beside the executable first, and that folder
 // (Downloads, often) may be writable without administrator rights. From here on every DLL comes from
 // the system folder; iphlpapi.dll, the one such DLL the program imports, is delay-loaded for this.
@@ -34,6 +37,10 @@ bool IsProcessElevated()
 
 int RelaunchElevated(const wchar_t* parameters)
 {
+    // A copy that the relaunch started and that is still not elevated got no more rights from the shell
+    // (as with UAC turned off): relaunching again would start a new copy every few milliseconds, for ever.
+    if (GetEnvironmentVariableW(RelaunchMarker, nullptr, 0) != 0)
+        return 0;
     wchar_t modulePath[MAX_PATH] = {};
     if (GetModuleFileNameW(nullptr, modulePath, ARRAYSIZE(modulePath)) == 0)
         return 0;
@@ -45,7 +52,10 @@ int RelaunchElevated(const wchar_t* parameters)
     info.lpFile = modulePath;
     info.lpParameters = (parameters && parameters[0] != L'\0') ? parameters : nullptr;
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExProc(&info))
+    SetEnvironmentVariableW(RelaunchMarker, L"1");
+    BOOL started = ShellExecuteExProc(&info);
+    SetEnvironmentVariableW(RelaunchMarker, nullptr);
+    if (!started)
         return 0;
 
     if (info.hProcess)

@@ -18,8 +18,15 @@ static bool ParametersWereNull;
 static HANDLE ProcessToHandBack;
 static BOOL ShellAnswer;
 
+static std::wstring SeenMarker;
+static int ShellCalls;
+
 static BOOL WINAPI RecordingShellExecuteEx(SHELLEXECUTEINFOW* info)
 {
+    wchar_t marker[8] = L"<none>";
+    GetEnvironmentVariableW(L"NUBLARO_RELAUNCHED", marker, ARRAYSIZE(marker));
+    SeenMarker = marker;
+    ++ShellCalls;
     SeenInfo = *info;
     SeenFile = info->lpFile ? info->lpFile : L"";
     ParametersWereNull = info->lpParameters == nullptr;
@@ -76,6 +83,27 @@ TEST_F(RelaunchElevatedTest, ClosesTheNewProcessHandleAndReportsWhatTheShellDid)
 
     ShellAnswer = FALSE;
     EXPECT_EQ(RelaunchElevated(L""), 0) << "the shell refused or the user declined";
+}
+
+// With UAC turned off, the shell starts the copy with no more rights than this process: that copy
+// warns and ends.
+TEST_F(RelaunchElevatedTest, TellsTheCopyItWasRelaunchedSoThatItNeverRelaunchesAgain)
+{
+    RelaunchElevated(L"x");
+    EXPECT_EQ(SeenMarker, L"1");
+    EXPECT_EQ(GetEnvironmentVariableW(L"NUBLARO_RELAUNCHED", nullptr, 0), 0u) << "nor left for other programs";
+
+    ScopedEnvironment relaunched(L"NUBLARO_RELAUNCHED", L"1");
+    ShellCalls = 0;
+    EXPECT_EQ(RelaunchElevated(L"x"), 0) << "the warning is shown instead";
+    EXPECT_EQ(ShellCalls, 0);
+}
+
+TEST(IsProcessElevated, ReportsTheTokensElevation)
+{
+    if (!RunningUnderWine())
+        GTEST_SKIP() << "the answer depends on how the test was started; Wine's token is elevated";
+    EXPECT_TRUE(IsProcessElevated());
 }
 
 static UINT WINAPI SharedWindowsDirectory(LPWSTR buffer, UINT units)
