@@ -1,10 +1,12 @@
 // The netsh script: the fallback commands of one switching pass, run once by one hidden netsh at its end.
 //
 // netsh runs the script with administrator rights, so no program without them may change it before
-// netsh has read it. It lies in the Windows temporary folder, where only administrators can change
-// what an elevated process created, under a name nobody has used, created exclusively and written
-// through a handle that shares reading only. While netsh runs it is held for reading only, sharing
-// reading only: netsh can open it however it reads it, and nobody can write, rename or delete it.
+// netsh has read it, nor keep it from being made. Its name comes from the system's cryptographic random
+// source, so nobody can take it first; it is created exclusively, with a protected descriptor that lets
+// Administrators and SYSTEM do anything with it and nobody else anything, whatever its folder would
+// pass on; it is written through a handle that shares reading only. While netsh runs it is held for
+// reading only, sharing reading only: netsh can open it however it reads it, and nobody can write,
+// rename or delete it.
 #include "dns/netsh_script.h"
 
 #include <stdarg.h>
@@ -18,27 +20,65 @@ HANDLE ScriptFile;
 wchar_t ScriptPath[MAX_PATH];
 
 static const DWORD NetshTimeoutMs = 60000;
-static const int NameAttempts = 16;
+
+typedef LONG WINAPI BCryptGenRandomFn(void* algorithm, UCHAR* buffer, ULONG bytes, ULONG flags);
+static const ULONG UseSystemPreferredRng = 0x00000002; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
+
+// bcrypt.dll is not one of Windows' known DLLs: it is loaded from the system folder by name only.
+static bool GenerateRandom(void* buffer, ULONG bytes)
+{
+    HMODULE bcrypt = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!bcrypt)
+        return false;
+    auto generate = reinterpret_cast<BCryptGenRandomFn*>(
+        reinterpret_cast<void*>(GetProcAddress(bcrypt, "BCryptGenRandom")));
+    bool generated = generate && generate(nullptr, static_cast<UCHAR*>(buffer), bytes, UseSystemPreferredRng) == 0;
+    FreeLibrary(bcrypt);
+    return generated;
+}
+
+static bool ChooseScriptPath()
+{
+    ULONG random[2];
+    return ScriptFolder[0] != L'\0' && GenerateRandom(random, sizeof(random)) &&
+           SUCCEEDED(StringCchPrintfW(ScriptPath, ARRAYSIZE(ScriptPath), L"%ls\\dns%08lx%08lx.tmp", ScriptFolder,
+                                      random[0], random[1]));
+}
+
+// Aligned as the security functions expect their structures.
+struct alignas(8) ScriptSecurity {
+    SECURITY_DESCRIPTOR Descriptor;
+    BYTE Acl[128];
+    BYTE Administrators[SECURITY_MAX_SID_SIZE];
+    BYTE System[SECURITY_MAX_SID_SIZE];
+};
+
+static bool DescribeScriptSecurity(ScriptSecurity& security)
+{
+    DWORD administratorsBytes = sizeof(security.Administrators), systemBytes = sizeof(security.System);
+    ACL* acl = reinterpret_cast<ACL*>(security.Acl);
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, security.Administrators, &administratorsBytes) &&
+           CreateWellKnownSid(WinLocalSystemSid, nullptr, security.System, &systemBytes) &&
+           InitializeAcl(acl, sizeof(security.Acl), ACL_REVISION) &&
+           AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, security.Administrators) &&
+           AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, security.System) &&
+           InitializeSecurityDescriptor(&security.Descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+           SetSecurityDescriptorDacl(&security.Descriptor, TRUE, acl, FALSE) &&
+           SetSecurityDescriptorControl(&security.Descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+}
 
 static bool CreateScript()
 {
-    if (ScriptFolder[0] == L'\0')
+    ScriptSecurity security;
+    if (!ChooseScriptPath() || !DescribeScriptSecurity(security))
         return false;
-    UINT seed = GetTickCount() ^ (GetCurrentProcessId() << 8);
-    for (int attempt = 0; attempt < NameAttempts; ++attempt) {
-        UINT unique = ((seed + attempt * 7919) & 0xFFFF) | 1; // 0 would make the system create the file itself
-        if (GetTempFileNameW(ScriptFolder, L"dns", unique, ScriptPath) == 0)
-            return false;
-        HANDLE file = CreateFileW(ScriptPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            ScriptFile = file;
-            return true;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS)
-            return false;
-    }
-    return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &security.Descriptor, FALSE};
+    HANDLE file = CreateFileW(ScriptPath, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    ScriptFile = file;
+    return true;
 }
 
 void WriteScriptLine(const wchar_t* format, ...)
