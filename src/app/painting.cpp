@@ -24,6 +24,8 @@ static const wchar_t WaitingText[] = L"Espere, por favor";
 static const wchar_t LabelText[] = L"Modo nublaro ";
 static const wchar_t ActiveText[] = L"activado";
 static const wchar_t InactiveText[] = L"desactivado";
+static const wchar_t ActiveSwitchText[] = L"Modo nublaro activado";
+static const wchar_t InactiveSwitchText[] = L"Modo nublaro desactivado";
 
 HFONT CreateStatusFont(int weight)
 {
@@ -31,10 +33,18 @@ HFONT CreateStatusFont(int weight)
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, FF_SWISS | DEFAULT_PITCH, L"Segoe UI");
 }
 
+// The text is never painted: DrawToggleSwitch draws all of the switch.
 HWND CreateToggleSwitch(HWND parent, HINSTANCE instance)
 {
-    return CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 130, 106, 140, 56, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOGGLE)), instance, nullptr);
+    return CreateWindowExW(0, L"BUTTON", ToggleSwitchText(), WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 130, 106, 140, 56,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOGGLE)), instance, nullptr);
+}
+
+const wchar_t* ToggleSwitchText()
+{
+    if (BusyFlag)
+        return WaitingText;
+    return CurrentMode == 1 ? ActiveSwitchText : InactiveSwitchText;
 }
 
 // A failed measurement counts as no width at all.

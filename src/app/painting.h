@@ -10,6 +10,8 @@ extern HFONT BoldFont;
 
 HFONT CreateStatusFont(int weight);
 HWND CreateToggleSwitch(HWND parent, HINSTANCE instance);
+// What the window shows, in words: the switch's window text, which assistive technology reads.
+const wchar_t* ToggleSwitchText();
 
 void PaintWindow(HDC hdc, RECT clientRect);
 void DrawToggleSwitch(const DRAWITEMSTRUCT& item);

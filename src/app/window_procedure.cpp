@@ -21,6 +21,21 @@ static void EnableToggleSwitch(HWND window, BOOL enable)
     EnableWindow(GetDlgItem(window, IDC_TOGGLE), enable);
 }
 
+// The switch names what the window shows, for assistive technology; the window is painted again.
+static void ShowState(HWND window)
+{
+    SetWindowTextW(GetDlgItem(window, IDC_TOGGLE), ToggleSwitchText());
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+// The switch has the keyboard focus whenever the window is active, so that Space switches as a click
+// does. A disabled switch loses the focus, so it is given back once the switch is enabled again.
+static void FocusToggleSwitch(HWND window)
+{
+    if (GetActiveWindow() == window)
+        SetFocus(GetDlgItem(window, IDC_TOGGLE));
+}
+
 // The window refuses every click and close until it hears that the pass has ended, so the message
 // must arrive: a full queue is waited out for as long as the window exists.
 static void ReportPassDone(HWND window, int reachedMode)
@@ -51,7 +66,7 @@ void StartToggle(HWND window, int requestedMode)
     BusyFlag = 1;
     EnableToggleSwitch(window, FALSE);
     SetWaitCursor();
-    InvalidateRect(window, nullptr, TRUE);
+    ShowState(window);
 
     HANDLE worker = CreateThreadProc(nullptr, 0, ToggleWorker, window, 0, nullptr);
     if (worker) {
@@ -60,8 +75,39 @@ void StartToggle(HWND window, int requestedMode)
     }
     BusyFlag = 0;
     EnableToggleSwitch(window, TRUE);
+    FocusToggleSwitch(window);
     SetCursor(LoadCursorW(nullptr, IDC_HAND)); // the wait cursor would stay until the mouse moves
-    InvalidateRect(window, nullptr, TRUE);
+    ShowState(window);
+}
+
+// Set while the user is away from the window. Coming back, they may have changed servers meanwhile, by
+// hand or with another program, so the mode is told again; the first activation follows the detection
+// of start-up.
+static bool AwaySinceDetection;
+
+static void TellModeAgain(HWND window)
+{
+    AwaySinceDetection = false;
+    int mode = DetectFilteringMode();
+    if (mode == CurrentMode)
+        return;
+    CurrentMode = mode;
+    ShowState(window);
+}
+
+// Returns whether the switch was given the focus; otherwise the default procedure handles the message.
+static bool OnActivate(HWND window, WPARAM wParam)
+{
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        AwaySinceDetection = true;
+        return false;
+    }
+    if (AwaySinceDetection && !BusyFlag)
+        TellModeAgain(window);
+    if (HIWORD(wParam) != 0)
+        return false; // minimised
+    SetFocus(GetDlgItem(window, IDC_TOGGLE));
+    return true;
 }
 
 static void OnCreate(HWND window, const CREATESTRUCTW* creation)
@@ -69,6 +115,7 @@ static void OnCreate(HWND window, const CREATESTRUCTW* creation)
     RegularFont = CreateStatusFont(FW_NORMAL);
     BoldFont = CreateStatusFont(FW_BOLD);
     CreateToggleSwitch(window, creation->hInstance);
+    AwaySinceDetection = false;
 }
 
 static void OnDestroy()
@@ -98,7 +145,7 @@ static void RestoreAndClose(HWND window)
 {
     BusyFlag = 1;
     SetWaitCursor();
-    InvalidateRect(window, nullptr, TRUE);
+    ShowState(window);
     UpdateWindow(window);
     DisableFilteringMode();
     CurrentMode = 0;
@@ -106,10 +153,12 @@ static void RestoreAndClose(HWND window)
     DestroyWindow(window);
 }
 
+// Servers may have changed since the window last looked: the restore runs whenever filtering is on now.
 static void OnClose(HWND window)
 {
     if (BusyFlag)
         return;
+    CurrentMode = DetectFilteringMode();
     if (CurrentMode == 1)
         RestoreAndClose(window);
     else
@@ -131,8 +180,9 @@ static void OnToggleDone(HWND window, WPARAM reachedMode)
         EnableWindow(toggle, TRUE);
         InvalidateRect(toggle, nullptr, TRUE);
     }
+    FocusToggleSwitch(window);
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    InvalidateRect(window, nullptr, TRUE);
+    ShowState(window);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -149,6 +199,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_CLOSE:
         OnClose(window);
+        return 0;
+    case WM_ACTIVATE:
+        if (!OnActivate(window, wParam))
+            break;
         return 0;
     case WM_SETCURSOR:
         if (!BusyFlag)

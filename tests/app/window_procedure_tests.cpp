@@ -75,6 +75,13 @@ protected:
     {
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_CLICKED), reinterpret_cast<LPARAM>(toggle));
     }
+    // What assistive technology reads from the switch.
+    std::wstring SwitchText()
+    {
+        wchar_t text[64] = L"";
+        GetWindowTextW(toggle, text, ARRAYSIZE(text));
+        return text;
+    }
 
     ScopedOverride<CreateThreadFn*> threads{CreateThreadProc, CountingCreateThread};
     ScopedOverride<PostMessageFn*> posts{PostMessageProc};
@@ -84,14 +91,17 @@ protected:
 
 TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
 {
+    EXPECT_EQ(SwitchText(), L"Modo nublaro desactivado");
     Click();
     EXPECT_EQ(BusyFlag, 1);
     EXPECT_EQ(RequestedMode, 1);
     EXPECT_FALSE(IsWindowEnabled(toggle));
     EXPECT_EQ(ThreadsCreated, 1);
+    EXPECT_EQ(SwitchText(), L"Espere, por favor");
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 1);
     EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_EQ(SwitchText(), L"Modo nublaro activado");
     EXPECT_EQ(Servers(Ipv4Family), FilterServerListIpv4);
 
     Click();
@@ -148,8 +158,7 @@ TEST_F(WindowProcedureTest, ClosesAtOnceWhileOff)
 
 TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingWhileOn)
 {
-    EnableFilteringMode();
-    CurrentMode = 1;
+    EnableFilteringMode(); // while the window showed off: by another copy, say
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(CurrentMode, 0);
@@ -158,6 +167,26 @@ TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingWhileOn)
     EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_EQ(DrainMessages(), 0);
+}
+
+// Coming back to the window, the user finds the mode it is in now, and the switch ready for Space.
+TEST_F(WindowProcedureTest, TellsTheModeAgainWhenTheUserComesBackAndSwitchesWithSpace)
+{
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    SetForegroundWindow(GetDesktopWindow());
+    SetNameServer(Ipv4Family, AdapterName, FilterServerListIpv4); // by hand, while away
+    SetForegroundWindow(window);
+    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(SwitchText(), L"Modo nublaro activado");
+    ASSERT_EQ(GetFocus(), toggle);
+
+    SendMessageW(toggle, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageW(toggle, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(RequestedMode, 0);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(GetFocus(), toggle) << "given back once the switch is enabled again";
 }
 
 TEST_F(WindowProcedureTest, IgnoresOtherControlsAndNotifications)
