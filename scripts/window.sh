@@ -57,6 +57,17 @@ click_switch() {
     lastClick=$(date +%s%3N)
 }
 
+# Without a window manager, X hands keys to the window under the pointer, and Wine to the window that
+# has its keyboard focus.
+press_space() {
+    xdotool mousemove --window "$window" 200 20 key space
+}
+
+# The class of the window in the foreground, as Wine sees it.
+foreground_class() {
+    wine "$1/ForegroundWindow.exe" </dev/null 2>/dev/null | tr -d '\r'
+}
+
 close_with_alt_f4() {
     xdotool windowfocus --sync "$window" key --clearmodifiers alt+F4
     local exitCode=0

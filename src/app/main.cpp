@@ -33,6 +33,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
             MessageBoxW(nullptr, ElevationWarning, L"Nublaro", MB_OK | MB_ICONWARNING);
         return 0;
     }
+    // One window at a time: another copy's switch-off could delete the record this one has just written.
+    if (BringOtherCopyToFront())
+        return 0;
 
     InitializePaths();
     CurrentMode = DetectFilteringMode();

@@ -36,3 +36,15 @@ HWND CreateMainWindow(HINSTANCE instance)
     return CreateWindowExW(0, MainWindowClass, L"Nublaro", MainWindowStyle, x, y, width, height, nullptr, nullptr,
                            instance, nullptr);
 }
+
+// Asynchronous: the other copy's window does not answer while it restores the servers at closing.
+bool BringOtherCopyToFront()
+{
+    HWND other = FindWindowW(MainWindowClass, nullptr);
+    if (!other)
+        return false;
+    if (IsIconic(other))
+        ShowWindowAsync(other, SW_RESTORE);
+    SetForegroundWindow(other);
+    return true;
+}

@@ -10,3 +10,5 @@ const int AppIconId = 101;
 
 ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon);
 HWND CreateMainWindow(HINSTANCE instance);
+// Returns whether another copy's window exists; it is then brought to the front.
+bool BringOtherCopyToFront();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real Nublaro.exe as a user would, on a machine with one operational adapter: it clicks the
-# switch, kills and restarts the program, and closes it with Alt+F4, checking each time what the window
-# shows, what the adapter's DNS servers are and what "nublaro.txt" holds.
+# switch and presses Space, kills and restarts the program, starts a second copy, and closes it with
+# Alt+F4, checking each time what the window shows, what the adapter's DNS servers are and what
+# "nublaro.txt" holds.
 #
 # Usage: end_to_end.sh <folder of the built programs> <folder for the screenshots>
 set -euo pipefail
@@ -38,14 +39,29 @@ kill_nublaro
 start_nublaro "$folder" "$executable"
 [ "$(current_look)" = on ] || fail "after a restart the window shows $(current_look)"
 
-echo "4. A click switches filtering off and gives back the earlier servers"
-click_switch
+echo "4. Space on the switch, which has the keyboard focus, switches filtering off and gives back the servers"
+press_space
 wait_for_look off
 expect_servers "after switching off" "$adapter" "192.0.2.53,192.0.2.54" "fd00::53"
 [ ! -e "$saved" ] || fail "nublaro.txt is still there after switching off"
 
-echo "5. Closed with Alt+F4 while on, it restores the servers and exits with 0"
-click_switch
+echo "5. Started again while another program is in front, it brings the window to the front and ends"
+wine notepad </dev/null >/dev/null 2>&1 &
+notepad=$!
+for tries in $(seq 1 100); do [ "$(foreground_class "$bin")" = Notepad ] && break; sleep 0.1; done
+[ "$(foreground_class "$bin")" = Notepad ] || fail "Notepad did not come to the front"
+# Meanwhile, filtering was switched on elsewhere: the record and the filter, as a switch-on leaves them.
+printf '\xEF\xBB\xBF#v2\r\n%s|192.0.2.53,192.0.2.54|fd00::53\r\n' "$adapter" >"$saved"
+set_name_server 4 "$adapter" "94.140.14.14,94.140.15.15"
+exitCode=0
+(cd "$folder" && exec timeout 60 wine "$executable" </dev/null >/dev/null 2>&1) || exitCode=$?
+[ "$exitCode" -eq 0 ] || fail "the second copy exited with $exitCode"
+[ "$(xdotool search --name '^Nublaro$' | wc -l)" -eq 1 ] || fail "a second window appeared"
+[ "$(foreground_class "$bin")" = NublaroWnd ] || fail "$(foreground_class "$bin") is in front, not Nublaro"
+# Without a window manager, Wine leaves Notepad's X window over the one in front.
+{ kill "$notepad"; wait "$notepad"; } 2>/dev/null || true
+
+echo "6. Back in front, the window tells the change, and closed with Alt+F4 it restores the servers"
 wait_for_look on
 exitCode=0
 close_with_alt_f4 || exitCode=$?
