@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
+#include "support/fake_adapters.h"
+#include "support/files.h"
+#include "support/generated_files.h"
+#include "support/scoped_override.h"
 
 #define FILTER4 L"94.140.14.14,94.140.15.15"
 #define FILTER6 L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff"
@@ -196,4 +201,34 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
             EXPECT_EQ(RecordGoesAfter(c, plan, origin, rows, rowCount), c.RecordGoes);
         }
     }
+}
+
+// The record is the one input a program without administrator rights controls. Whatever it holds, a
+// switch-off reads and plans without crashing or hanging, and hands on only address literals (the
+// applier gives the system call and netsh the very list it keeps).
+TEST(SwitchingPlan, HandsOnOnlyAddressLiteralsWhateverTheRecordHolds)
+{
+    const char* const names[] = {"A", "B", "C"};
+    AdapterRecord adapters[3];
+    for (int i = 0; i < 3; ++i)
+        adapters[i] = Record(Wide(names[i]), FILTER4, FILTER6, i + 1, i + 101);
+    std::wstring folder = CreateTestFolder();
+    ScopedPath record(StateFilePath, folder + L"\\nublaro.txt");
+    std::mt19937 random(7);
+    int withServers = 0;
+    for (int i = 0; i < 10000 && !HasFailure(); ++i) {
+        SCOPED_TRACE(i);
+        WriteBytes(StateFilePath, GeneratedSavedSettingsFile(random, names, 3));
+        AdapterRecord rows[MaxAdapters];
+        SwitchingPlan plan = PlanSwitchOff(adapters, 3, rows, LoadSavedSettings(rows, MaxAdapters));
+        for (int c = 0; c < plan.ChangeCount; ++c) {
+            DnsServerList applied;
+            KeepAddressLiterals(plan.Changes[c].Servers, applied);
+            withServers += applied[0] != L'\0';
+            for (wchar_t *cursor = applied, *address; (address = NextListElement(&cursor));)
+                EXPECT_TRUE(IsPlainAddress(address)) << "from \"" << plan.Changes[c].Servers << "\"";
+        }
+    }
+    EXPECT_GT(withServers, 1000) << "the generated rows reach the adapters";
+    RemoveTestFolder(folder);
 }
