@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "app/main_window.h"
 #include "app/window_state.h"
-#include "support/files.h"
 #include "support/window_under_test.h"
 
 class MainWindowTest : public testing::Test {
@@ -53,39 +50,4 @@ TEST_F(MainWindowTest, IsCentredOnThePrimaryScreen)
     int height = frame.bottom - frame.top;
     EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
     EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
-}
-
-// The real program under Wine: it starts, detects the mode, shows its window and ends cleanly when closed.
-TEST(NublaroExe, OpensItsWindowAndExitsWithZeroWhenClosed)
-{
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (!probe)
-        GTEST_SKIP() << "no window can be created here (no display)";
-    DestroyWindow(probe);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::wstring commandLine = std::wstring(L"\"") + BesideTests(L"Nublaro.exe") + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-
-    HWND window = nullptr;
-    for (int tries = 0; tries < 300 && !window; ++tries) {
-        Sleep(100);
-        window = FindWindowW(L"NublaroWnd", L"Nublaro");
-    }
-    if (!window) {
-        TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        FAIL() << "the window did not appear";
-    }
-
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
-    DWORD exitCode = 99;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
 }

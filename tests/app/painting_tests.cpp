@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/painting.h"
 #include "app/window_state.h"
@@ -198,38 +200,26 @@ protected:
         return size.cx;
     }
 
-    // Columns and colours of ink on the status line's rows.
-    int FirstInkColumn()
+    // The columns where rows top to bottom - 1 hold ink (anything but the background), or ink of one colour.
+    std::vector<int> InkColumns(COLORREF colour = CLR_INVALID, int top = 52, int bottom = 90)
     {
-        for (int x = 0; x < canvasWidth; ++x)
-            for (int y = 52; y < 90; ++y)
-                if (Pixel(x, y) != BackgroundColour)
-                    return x;
-        return -1;
+        std::vector<int> columns;
+        for (int x = 0; x < canvasWidth; ++x) {
+            for (int y = top; y < bottom; ++y) {
+                if (colour == CLR_INVALID ? Pixel(x, y) != BackgroundColour : Pixel(x, y) == colour) {
+                    columns.push_back(x);
+                    break;
+                }
+            }
+        }
+        return columns.empty() ? std::vector<int>{-1} : columns;
     }
-    int LastInkColumn()
-    {
-        for (int x = canvasWidth - 1; x >= 0; --x)
-            for (int y = 52; y < 90; ++y)
-                if (Pixel(x, y) != BackgroundColour)
-                    return x;
-        return -1;
-    }
+    int FirstInkColumn() { return InkColumns().front(); }
+    int LastInkColumn() { return InkColumns().back(); }
     bool HasInkOfColour(COLORREF colour, int fromX, int toX)
     {
-        for (int x = fromX; x < toX; ++x)
-            for (int y = 52; y < 90; ++y)
-                if (Pixel(x, y) == colour)
-                    return true;
-        return false;
-    }
-    bool InkAbove(int y)
-    {
-        for (int x = 0; x < canvasWidth; ++x)
-            for (int row = 0; row < y; ++row)
-                if (Pixel(x, row) != BackgroundColour)
-                    return true;
-        return false;
+        std::vector<int> columns = InkColumns(colour);
+        return std::any_of(columns.begin(), columns.end(), [&](int x) { return x >= fromX && x < toX; });
     }
 };
 
@@ -252,7 +242,7 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
         int x = (400 - cx2 - cx1) / 2;
         EXPECT_NEAR(FirstInkColumn(), x, 3) << "the line starts at its centred position";
         EXPECT_NEAR(LastInkColumn(), x + cx1 + cx2, 4);
-        EXPECT_FALSE(InkAbove(52)) << "the line's top edge is at 52";
+        EXPECT_EQ(InkColumns(CLR_INVALID, 0, 52).front(), -1) << "the line's top edge is at 52";
         EXPECT_TRUE(HasInkOfColour(LabelInk, x, x + cx1 - 4));
         EXPECT_FALSE(HasInkOfColour(LabelInk, x + cx1 + 1, 400)) << "the state word starts after cx1";
         EXPECT_TRUE(HasInkOfColour(state.colour, x + cx1, x + cx1 + cx2));

@@ -134,16 +134,22 @@ TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
     EXPECT_EQ(CurrentMode, 1);
 }
 
-TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRuns)
+TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRunsAndTakesTheReportedModeAtItsEnd)
 {
     BusyFlag = 1;
+    EnableWindow(toggle, FALSE);
     Click();
     EXPECT_EQ(ThreadsCreated, 0);
     EXPECT_EQ(RequestedMode, 0);
     EXPECT_EQ(SendMessageW(window, WM_CLOSE, 0, 0), 0);
     EXPECT_TRUE(IsWindow(window));
 
+    SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
+    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(BusyFlag, 0);
+    EXPECT_TRUE(IsWindowEnabled(toggle));
     SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
+    EXPECT_EQ(CurrentMode, 0) << "also when no pass was running";
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window)) << "a later close works as usual";
 }
@@ -217,19 +223,6 @@ TEST_F(WindowProcedureTest, DrawsOnlyTheSwitch)
     EXPECT_EQ(SendMessageW(window, WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item)), FALSE)
         << "left to the default procedure";
     DeleteDC(dc);
-}
-
-TEST_F(WindowProcedureTest, TakesTheReportedModeWhenAPassEnds)
-{
-    BusyFlag = 1;
-    EnableWindow(toggle, FALSE);
-    SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
-    EXPECT_EQ(CurrentMode, 1);
-    EXPECT_EQ(BusyFlag, 0);
-    EXPECT_TRUE(IsWindowEnabled(toggle));
-
-    SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
-    EXPECT_EQ(CurrentMode, 0) << "also when no pass was running";
 }
 
 TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)

@@ -114,28 +114,24 @@ TEST_F(FlushResolverCacheTest, AsksTheSystemFoldersDnsClientOnly)
     EXPECT_TRUE(ChildLog().empty()) << "a successful flush needs no ipconfig";
 }
 
-TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheFlushFails)
+TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheFlushFailsOrCannotBeCalled)
 {
-    HMODULE held = HoldLibrary(L"FakeDnsClient.dll", FALSE);
-    FlushResolverCache();
-    EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), 1);
-    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClient.dll"));
-    EXPECT_TRUE(IpconfigRan());
-}
-
-TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheEntryPointIsMissing)
-{
-    HMODULE held = HoldLibrary(L"FakeDnsClientWithoutFlush.dll", TRUE);
-    FlushResolverCache();
-    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClientWithoutFlush.dll"));
-    EXPECT_TRUE(IpconfigRan());
-}
-
-TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheLibraryCannotBeLoaded)
-{
-    LibraryToOffer = nullptr;
-    FlushResolverCache();
-    EXPECT_TRUE(IpconfigRan());
+    const struct {
+        const wchar_t* library; // null: none can be loaded
+        int flushCalls;
+    } cases[] = {{L"FakeDnsClient.dll", 1}, {L"FakeDnsClientWithoutFlush.dll", 0}, {nullptr, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.library ? c.library : L"no library");
+        DeleteFileW(ProcessLogPath(L"recording-child").c_str());
+        LibraryToOffer = nullptr;
+        HMODULE held = c.library ? HoldLibrary(c.library, FALSE) : nullptr;
+        FlushResolverCache();
+        if (held) {
+            EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), c.flushCalls);
+            EXPECT_TRUE(ReleasedByFlush(held, c.library)) << "freed before the fallback";
+        }
+        EXPECT_TRUE(IpconfigRan());
+    }
 }
 
 TEST_F(FlushResolverCacheTest, NeverRunsAnIpconfigFromTheCurrentFolder)

@@ -105,24 +105,6 @@ TEST_F(ApplyDnsServersTest, ReturnsToAutomaticServersForTheEmptyList)
     EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"");
 }
 
-TEST_F(ApplyDnsServersTest, CollectsEveryFallbackOfAPassInOneScript)
-{
-    UseFakeDnsSettings(Fails);
-    ApplyDnsServers(records[0], Ipv4Family, FilterServerListIpv4);
-    ApplyDnsServers(records[0], Ipv6Family, FilterServerListIpv6);
-    ApplyDnsServers(records[1], Ipv4Family, FilterServerListIpv4);
-    ApplyDnsServers(records[1], Ipv6Family, FilterServerListIpv6);
-    RunNetshScript();
-
-    EXPECT_EQ(NetshRuns(), 1);
-    EXPECT_EQ(NetshLinesRun().size(), 8u);
-    for (const char* name : {FirstAdapter, SecondAdapter}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(StoredNameServer(Ipv4Family, name), FilterServerListIpv4);
-        EXPECT_EQ(StoredNameServer(Ipv6Family, name), FilterServerListIpv6);
-    }
-}
-
 TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
 {
     const wchar_t hostile[] = L"10.0.0.1,evil=1,\"x\",1.2.3.4 5.6.7.8,fd00::1,\x01,word,"

@@ -23,29 +23,6 @@ protected:
     void SetUpMachine() override { PresentNewAdapters(Adapters, 2); }
 
     std::string PendingScript() { return ReadBytes(ScriptPath); }
-
-    // 64 random bits in the name, and no access for anyone but Administrators and SYSTEM. Wine keeps no
-    // descriptor of its own: it turns the one given into Unix permissions and reports one made from them,
-    // where every other user shows as Everyone.
-    void ExpectUnguessableNameAndAdministratorsOnly()
-    {
-        std::wstring name = std::wstring(ScriptPath).substr(wcslen(ScriptFolder));
-        EXPECT_EQ(name.size(), wcslen(L"\\dns0123456789abcdef.tmp")) << ScriptPath;
-        EXPECT_EQ(name.find_first_not_of(L"0123456789abcdef", 4), name.size() - 4) << ScriptPath;
-
-        BYTE descriptor[1024];
-        DWORD needed = 0;
-        BOOL present = FALSE, defaulted = FALSE;
-        ACL* acl = nullptr;
-        ASSERT_TRUE(GetFileSecurityW(ScriptPath, DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed));
-        ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) && present && acl);
-        for (int i = 0; i < acl->AceCount; ++i) {
-            ACCESS_ALLOWED_ACE* ace = nullptr;
-            ASSERT_TRUE(GetAce(acl, i, reinterpret_cast<void**>(&ace)));
-            for (WELL_KNOWN_SID_TYPE others : {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid})
-                EXPECT_FALSE(IsWellKnownSid(&ace->SidStart, others)) << "ACE " << i << " lets others in";
-        }
-    }
 };
 
 TEST_F(NetshScriptTest, WritesOneLineKindPerAddressPosition)
@@ -100,7 +77,25 @@ TEST_F(NetshScriptTest, RunsOneNetshForEveryLineOfThePassAndDeletesTheScript)
 TEST_F(NetshScriptTest, NoOtherProcessCanChangeTheScriptBeforeNetshHasRun)
 {
     AppendNetshCommands(12, Ipv4Family, L"10.0.0.1");
-    ExpectUnguessableNameAndAdministratorsOnly();
+    // 64 random bits in the name, and no access for anyone but Administrators and SYSTEM. Wine keeps no
+    // descriptor of its own: it turns the one given into Unix permissions and reports one made from them,
+    // where every other user shows as Everyone.
+    std::wstring name = std::wstring(ScriptPath).substr(wcslen(ScriptFolder));
+    EXPECT_EQ(name.size(), wcslen(L"\\dns0123456789abcdef.tmp")) << ScriptPath;
+    EXPECT_EQ(name.find_first_not_of(L"0123456789abcdef", 4), name.size() - 4) << ScriptPath;
+    BYTE descriptor[1024];
+    DWORD needed = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* acl = nullptr;
+    ASSERT_TRUE(GetFileSecurityW(ScriptPath, DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed));
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) && present && acl);
+    for (int i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(acl, i, reinterpret_cast<void**>(&ace)));
+        for (WELL_KNOWN_SID_TYPE others : {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid})
+            EXPECT_FALSE(IsWellKnownSid(&ace->SidStart, others)) << "ACE " << i << " lets others in";
+    }
+
     ScopedEnvironment tamper(L"NETSH_STANDIN_TAMPER", L"1");
     RunNetshScript();
 

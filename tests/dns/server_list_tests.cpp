@@ -78,17 +78,6 @@ TEST(FilterServerLists, AreTheTableEntriesJoinedAndAlreadyNormal)
     }
 }
 
-TEST(NextListElement, SkipsEmptyFields)
-{
-    wchar_t list[] = L",,a,,b c,;,";
-    wchar_t* cursor = list;
-    EXPECT_STREQ(NextListElement(&cursor), L"a");
-    EXPECT_STREQ(NextListElement(&cursor), L"b c");
-    EXPECT_STREQ(NextListElement(&cursor), L";");
-    EXPECT_EQ(NextListElement(&cursor), nullptr);
-    EXPECT_EQ(NextListElement(&cursor), nullptr);
-}
-
 class ReadInterfaceNameServersTest : public testing::Test {
 protected:
     void SetUp() override
@@ -105,12 +94,6 @@ protected:
         return out;
     }
 };
-
-TEST_F(ReadInterfaceNameServersTest, NormalizesMessySeparators)
-{
-    SetNameServer(Ipv4Family, Adapter, L" ,10.0.0.1,,10.0.0.2; ;10.0.0.3, ");
-    EXPECT_EQ(Read(Ipv4Family), L"10.0.0.1,10.0.0.2,10.0.0.3");
-}
 
 TEST_F(ReadInterfaceNameServersTest, ReadsEachFamilyUnderItsOwnKey)
 {
@@ -222,23 +205,6 @@ TEST(NormalizeServerList, GivesNormalisedFormForGeneratedText)
         std::wstring output = Normalized(input.c_str());
         ExpectNormalisedForm(input, output);
         EXPECT_EQ(Normalized(output.c_str()), output) << "normalising twice changes nothing";
-        if (HasFailure())
-            break;
-    }
-}
-
-TEST_F(ReadInterfaceNameServersTest, GivesNormalisedFormForGeneratedRegistryValues)
-{
-    std::mt19937 random(1209);
-    for (int i = 0; i < 5000; ++i) {
-        std::wstring value = GeneratedValue(random, 300);
-        SCOPED_TRACE(i);
-        SetNameServer(Ipv4Family, Adapter, value.c_str());
-        std::wstring read = Read(Ipv4Family);
-        ExpectNormalisedForm(value, read);
-        if (value.size() >= DnsServerListUnits) {
-            EXPECT_EQ(read, L"");
-        }
         if (HasFailure())
             break;
     }

@@ -1,5 +1,4 @@
-// Prints the class of the window in the foreground, as Wine's window management sees it: without a
-// window manager, X cannot tell.
+// Prints the class of the window in the foreground, as Wine sees it: without a window manager X cannot tell.
 #include <windows.h>
 
 #include <stdio.h>
