@@ -145,40 +145,44 @@ static std::wstring ChangesText(const SwitchingPlan& plan, const AdapterRecord* 
     return text;
 }
 
-// The pass's adapter list: the listed interfaces, with an index for each bound family; origin[i] is the
-// interface of adapter i.
-static int ListAdapters(const std::vector<Interface>& machine, AdapterRecord* adapters, int* origin)
+// The pass's adapter list: the listed interfaces, with an index for each bound family.
+static int ListAdapters(const std::vector<Interface>& machine, AdapterRecord* adapters)
 {
     int count = 0;
     for (int i = 0; i < static_cast<int>(machine.size()); ++i) {
         const Interface& entry = machine[i];
         if (entry.Bound == Unlisted)
             continue;
-        origin[count] = i;
         int ipv4Index = entry.Bound != Ipv6Only ? i + 1 : 0, ipv6Index = entry.Bound != Ipv4Only ? i + 101 : 0;
         adapters[count++] = Record(entry.Name, entry.Ipv4, entry.Ipv6, ipv4Index, ipv6Index);
     }
     return count;
 }
 
+// As the registry finds an interface's keys: by name, in any case.
+static Interface* Find(std::vector<Interface>& machine, const wchar_t* name)
+{
+    for (Interface& entry : machine) {
+        if (_wcsicmp(entry.Name, name) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
 // The machine after the changes had their aftermath, gathered again as a switch-off does.
-static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const int* origin, const AdapterRecord* rows,
-                            int rowCount)
+static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const AdapterRecord* adapters,
+                            const AdapterRecord* rows, int rowCount)
 {
     std::vector<Interface> machine = c.Machine;
     for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail; ++i) {
-        Interface& changed = machine[origin[plan.Changes[i].Adapter]];
-        (plan.Changes[i].Family == Ipv4Family ? changed.Ipv4 : changed.Ipv6) = plan.Changes[i].Servers;
+        Interface* changed = Find(machine, adapters[plan.Changes[i].Adapter].Name);
+        (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = plan.Changes[i].Servers;
     }
     AdapterRecord now[MaxAdapters], interfaces[MaxAdapters];
-    int nowOrigin[MaxAdapters];
-    int count = ListAdapters(machine, now, nowOrigin);
+    int count = ListAdapters(machine, now);
     for (int i = 0; i < rowCount; ++i) {
-        interfaces[i] = Record(L"", L"", L"");
-        for (const Interface& entry : machine) {
-            if (_wcsicmp(entry.Name, rows[i].Name) == 0) // as the registry finds keys
-                interfaces[i] = Record(entry.Name, entry.Ipv4, entry.Ipv6);
-        }
+        const Interface* entry = Find(machine, rows[i].Name);
+        interfaces[i] = entry ? Record(entry->Name, entry->Ipv4, entry->Ipv6) : Record(L"", L"", L"");
     }
     return RecordMayGo(now, count, c.After != AdapterListCut, rows, rowCount, interfaces);
 }
@@ -188,8 +192,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
     for (const PassCase& c : Cases) {
         SCOPED_TRACE(c.What);
         AdapterRecord adapters[MaxAdapters], rows[MaxAdapters];
-        int origin[MaxAdapters];
-        int count = ListAdapters(c.Machine, adapters, origin);
+        int count = ListAdapters(c.Machine, adapters);
         int rowCount = ReadRows(c.Record, rows);
         std::wstring rowsBefore = RowsText(rows, rowCount);
         SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, rows, rowCount)
@@ -198,7 +201,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
         if (c.Kind == SwitchOff) {
-            EXPECT_EQ(RecordGoesAfter(c, plan, origin, rows, rowCount), c.RecordGoes);
+            EXPECT_EQ(RecordGoesAfter(c, plan, adapters, rows, rowCount), c.RecordGoes);
         }
     }
 }
