@@ -8,8 +8,9 @@ LoadLibraryExFn* LoadLibraryExProc = LoadLibraryExW;
 
 static const int CommandLineUnits = 1024;
 static const DWORD FlushTimeoutMs = 8000;
+static const DWORD EndingWaitMs = 5000;
 
-void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs)
+bool RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -23,12 +24,18 @@ void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, buffer, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
                         &process))
-        return;
+        return false;
 
-    // Ended, timed out or failed alike: a child still running is left to finish on its own.
-    WaitForSingleObject(process.hProcess, timeoutMs);
+    // A child still running at the time-out is ended, and waited for: left to run, a netsh could change
+    // servers after its pass has judged them.
+    bool ended = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended) {
+        TerminateProcess(process.hProcess, ERROR_TIMEOUT);
+        WaitForSingleObject(process.hProcess, EndingWaitMs);
+    }
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
+    return ended;
 }
 
 typedef BOOL WINAPI DnsFlushResolverCacheFn();
@@ -54,5 +61,5 @@ void FlushResolverCache()
 
     wchar_t commandLine[CommandLineUnits];
     StringCchPrintfW(commandLine, ARRAYSIZE(commandLine), L"\"%ls\" /flushdns", IpconfigPath);
-    RunHiddenCommand(commandLine, FlushTimeoutMs);
+    RunHiddenCommand(commandLine, FlushTimeoutMs); // a cache not cleared only keeps old answers a while
 }

@@ -6,7 +6,8 @@
 // Full path of the system's ipconfig.exe, the fallback of the cache flush; start-up fills it once.
 extern wchar_t IpconfigPath[MAX_PATH];
 
-void RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
+// Returns whether the command ran to its end within the time-out.
+bool RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
 void FlushResolverCache();
 
 // The library load of the cache flush, replaceable so that tests can offer a DNS client of their own.

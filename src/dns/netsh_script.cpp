@@ -131,20 +131,22 @@ void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* l
     }
 }
 
-void RunNetshScript()
+bool RunNetshScript()
 {
     if (!ScriptFile)
-        return;
+        return true;
     CloseHandle(ScriptFile);
     ScriptFile = nullptr;
 
     // A script that cannot be held so (someone has it open for writing, or it is gone) is not run.
+    bool finished = false;
     HANDLE held = CreateFileW(ScriptPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (held != INVALID_HANDLE_VALUE) {
         wchar_t commandLine[552];
         StringCchPrintfW(commandLine, ARRAYSIZE(commandLine), L"\"%ls\" -f \"%ls\"", NetshPath, ScriptPath);
-        RunHiddenCommand(commandLine, NetshTimeoutMs);
+        finished = RunHiddenCommand(commandLine, NetshTimeoutMs);
         CloseHandle(held);
     }
-    DeleteFileW(ScriptPath); // fails while a timed-out netsh still has it open; the file is then left
+    DeleteFileW(ScriptPath); // fails only while a netsh that could not be ended still has it open
+    return finished;
 }

@@ -5,7 +5,9 @@
 
 void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* list);
 void WriteScriptLine(const wchar_t* format, ...);
-void RunNetshScript();
+// Returns whether every pending command was run: true without a script, false when the script could
+// not be run or netsh did not finish.
+bool RunNetshScript();
 
 // Full path of the system's netsh.exe, and the shared Windows folder's Temp, where scripts are made;
 // start-up fills both once.
