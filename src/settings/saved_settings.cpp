@@ -11,6 +11,7 @@
 #include <strsafe.h>
 
 wchar_t StateFilePath[MAX_PATH];
+decltype(&fgetws) FgetwsProc = fgetws;
 
 static const int LineUnits = 576;
 
@@ -71,10 +72,10 @@ bool WriteSavedSettings(const AdapterRecord* records, int count)
 }
 
 // The file as it stands before the C runtime reads it. Only a missing file is absent: one that exists
-// but cannot be opened (another program holds it, or it may not be read) may well hold the only copy
-// of the user's servers. Windows' C runtime refuses a file that starts with the UTF-16 big-endian mark,
-// while Wine's reads it as garbage; telling it here makes both refuse it.
-enum SavedFileState { SavedFileMissing, SavedFileLocked, SavedFileBigEndian, SavedFileReadable };
+// but cannot be opened or read (another program holds it, or it may not be read) may well hold the
+// only copy of the user's servers. Windows' C runtime refuses a file that starts with the UTF-16
+// big-endian mark, while Wine's reads it as garbage; telling it here makes both refuse it.
+enum SavedFileState { SavedFileMissing, SavedFileUnreadable, SavedFileBigEndian, SavedFileReadable };
 
 static SavedFileState ProbeSavedFile(const wchar_t* path)
 {
@@ -84,13 +85,15 @@ static SavedFileState ProbeSavedFile(const wchar_t* path)
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SavedFileMissing : SavedFileLocked;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? SavedFileMissing : SavedFileUnreadable;
     }
     unsigned char mark[2] = {};
     DWORD read = 0;
-    bool bigEndian = ReadFile(file, mark, 2, &read, nullptr) && read == 2 && mark[0] == 0xFE && mark[1] == 0xFF;
+    BOOL readable = ReadFile(file, mark, 2, &read, nullptr);
     CloseHandle(file);
-    return bigEndian ? SavedFileBigEndian : SavedFileReadable;
+    if (!readable)
+        return SavedFileUnreadable;
+    return read == 2 && mark[0] == 0xFE && mark[1] == 0xFF ? SavedFileBigEndian : SavedFileReadable;
 }
 
 // Whether the piece of a line just read stops inside its last field: a line longer than the buffer
@@ -139,10 +142,21 @@ static bool ParseRow(wchar_t* line, bool lastFieldWasCut, AdapterRecord* row)
     return true;
 }
 
+// The next line, or the next piece of a longer one; null at the end of the file, and when a read fails
+// (another program's byte-range lock, a cloud file that cannot be fetched, a disk error), which must
+// never pass for the end: the rows after it would be lost.
+static wchar_t* ReadLine(wchar_t* line, FILE* file, bool* failed)
+{
+    wchar_t* read = FgetwsProc(line, LineUnits, file);
+    if (!read && !feof(file))
+        *failed = true;
+    return read;
+}
+
 int LoadSavedSettings(AdapterRecord* records, int capacity)
 {
     SavedFileState state = ProbeSavedFile(StateFilePath);
-    if (state == SavedFileLocked)
+    if (state == SavedFileUnreadable)
         return SavedSettingsUnreadable;
     if (state != SavedFileReadable)
         return NoValidSavedSettings;
@@ -151,18 +165,16 @@ int LoadSavedSettings(AdapterRecord* records, int capacity)
         return SavedSettingsUnreadable; // locked since the probe
 
     wchar_t line[LineUnits];
-    if (!fgetws(line, LineUnits, file) || !wcsstr(line, L"#v2")) {
-        fclose(file);
-        return NoValidSavedSettings;
-    }
-
-    int stored = 0;
-    if (records) {
-        while (stored < capacity && fgetws(line, LineUnits, file)) {
-            if (ParseRow(line, LastFieldWasCut(line, file), &records[stored]))
-                ++stored;
+    bool failed = false;
+    int result = NoValidSavedSettings;
+    if (ReadLine(line, file, &failed) && wcsstr(line, L"#v2")) {
+        result = 0;
+        while (records && result < capacity && ReadLine(line, file, &failed)) {
+            if (ParseRow(line, LastFieldWasCut(line, file), &records[result]))
+                ++result;
         }
     }
+    failed |= ferror(file) != 0;
     fclose(file);
-    return stored;
+    return failed ? SavedSettingsUnreadable : result;
 }

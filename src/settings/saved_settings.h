@@ -1,6 +1,8 @@
 // The saved-settings file: each adapter's DNS servers from before filtering mode, beside the executable.
 #pragma once
 
+#include <stdio.h>
+
 #include "dns/adapter_inventory.h"
 
 // Full path of the file, beside the executable; start-up fills it once. Empty when the path would not fit.
@@ -11,8 +13,12 @@ bool WriteSavedSettings(const AdapterRecord* records, int count);
 
 // No file, or one without the header: a switch-on may write a new one.
 const int NoValidSavedSettings = -1;
-// A file that exists but cannot be opened: no pass may overwrite it or act without it.
+// A file that exists but cannot be opened or read whole: no pass may overwrite it or act without it.
 const int SavedSettingsUnreadable = -2;
 
 // One of the two above; with records null, 0 for a valid file; otherwise the rows stored.
 int LoadSavedSettings(AdapterRecord* records, int capacity);
+
+// The C runtime's line read of the reader, replaceable because a read that fails after the open
+// cannot be had on demand under Wine, whose byte-range locks do not stop reads.
+extern decltype(&fgetws) FgetwsProc;

@@ -4,6 +4,8 @@
 
 #include "settings/saved_settings.h"
 #include "support/files.h"
+#include "support/scoped_override.h"
+#include "support/test_machine.h"
 
 static AdapterRecord Record(const wchar_t* name, const wchar_t* ipv4, const wchar_t* ipv6)
 {
@@ -184,6 +186,30 @@ TEST_F(SavedSettingsTest, ReadsUtf16LittleEndianLikeUtf8AndRefusesBigEndian)
 
     EXPECT_EQ(LoadFrom(bigEndian), -1);
     EXPECT_EQ(LoadSavedSettings(nullptr, 0), -1);
+}
+
+// Reads fail after the open where another program holds a byte-range lock, a cloud file cannot be
+// fetched or the disk fails. Wine's locks do not stop reads, so the line read fails on demand here.
+static int ReadsBeforeFailure;
+static wchar_t* __cdecl FailingFgetws(wchar_t* line, int units, FILE* file)
+{
+    return --ReadsBeforeFailure < 0 ? nullptr : fgetws(line, units, file);
+}
+
+TEST_F(SavedSettingsTest, TakesAFileThatCannotBeReadWholeForUnreadable)
+{
+    WriteBytes(path, "#v2\r\n{A}|10.0.0.1|\r\n{B}|10.0.0.2|\r\n");
+    ScopedOverride<decltype(&fgetws)> lineRead(FgetwsProc, FailingFgetws);
+    for (int reads : {0, 1, 2}) {
+        SCOPED_TRACE(reads);
+        ReadsBeforeFailure = reads;
+        EXPECT_EQ(Load(), SavedSettingsUnreadable);
+    }
+    FgetwsProc = fgetws;
+    if (RunningUnderWine()) {
+        wcscpy(StateFilePath, L"Z:\\proc\\self\\mem"); // opens, and fails at the first read
+        EXPECT_EQ(LoadSavedSettings(nullptr, 0), SavedSettingsUnreadable);
+    }
 }
 
 TEST_F(SavedSettingsTest, KeepsTheEarlierFileWhenTheWriteCannotComplete)
