@@ -121,8 +121,8 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
 {
     if (family == Ipv4Family)
-        return adapter.Ipv4InterfaceIndex != 0 && ListHasFilterAddress(adapter.Ipv4Servers);
-    return adapter.Ipv6InterfaceIndex != 0 && ListHasFilterAddress(adapter.Ipv6Servers);
+        return adapter.Ipv4InterfaceIndex != 0 && IsFilterList(adapter.Ipv4Servers);
+    return adapter.Ipv6InterfaceIndex != 0 && IsFilterList(adapter.Ipv6Servers);
 }
 
 int DetectFilteringMode()

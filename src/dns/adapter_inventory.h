@@ -33,7 +33,7 @@ const AdapterFilter OperationalOrFilteredAdapters = 2;
 // more adapters qualified than the records hold.
 int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole = nullptr);
 
-// A family is filtered when it is bound (its interface index is not 0) and its servers name the filter.
+// A family is filtered when it is bound (its interface index is not 0) and its list is the filter's.
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
 int DetectFilteringMode();
 

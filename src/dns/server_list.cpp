@@ -94,30 +94,55 @@ bool EqualIgnoringAsciiCase(const wchar_t* a, const wchar_t* b)
     return *a == *b;
 }
 
-int ListHasFilterAddress(const wchar_t* list)
-{
-    DnsServerList copy;
-    // A list always fits; a longer text is judged by its first 255 units.
-    StringCchCopyW(copy, ARRAYSIZE(copy), list);
-
-    wchar_t* cursor = copy;
-    for (wchar_t* element = NextListElement(&cursor); element; element = NextListElement(&cursor)) {
-        for (const wchar_t* address : FilterResolverAddresses) {
-            if (EqualIgnoringAsciiCase(element, address))
-                return 1;
-        }
-    }
-    return 0;
-}
+struct ParsedAddress {
+    bool Ipv6;
+    BYTE Bytes[16];
+};
 
 // An element counts only when the system's own parser takes the whole of it as one address.
+static bool ParseAddress(const wchar_t* element, ParsedAddress* address)
+{
+    ZeroMemory(address, sizeof(*address));
+    const wchar_t* end = nullptr;
+    if (RtlIpv4StringToAddressW(element, TRUE, &end, address->Bytes) == 0 && *end == L'\0')
+        return true;
+    address->Ipv6 = true;
+    return RtlIpv6StringToAddressW(element, &end, address->Bytes) == 0 && *end == L'\0';
+}
+
 static bool IsAddressLiteral(const wchar_t* element)
 {
-    BYTE address[16];
-    const wchar_t* end = nullptr;
-    if (RtlIpv4StringToAddressW(element, TRUE, &end, address) == 0 && *end == L'\0')
-        return true;
-    return RtlIpv6StringToAddressW(element, &end, address) == 0 && *end == L'\0';
+    ParsedAddress address;
+    return ParseAddress(element, &address);
+}
+
+static bool SameAddress(const wchar_t* a, const wchar_t* b)
+{
+    ParsedAddress first, second;
+    return ParseAddress(a, &first) && ParseAddress(b, &second) && first.Ipv6 == second.Ipv6 &&
+           memcmp(first.Bytes, second.Bytes, sizeof(first.Bytes)) == 0;
+}
+
+static bool IsFilterAddress(const wchar_t* element)
+{
+    for (const wchar_t* address : FilterResolverAddresses) {
+        if (SameAddress(element, address))
+            return true;
+    }
+    return false;
+}
+
+bool IsFilterList(const wchar_t* list)
+{
+    DnsServerList addresses;
+    KeepAddressLiterals(list, addresses);
+    wchar_t* cursor = addresses;
+    int count = 0;
+    for (wchar_t* element = NextListElement(&cursor); element; element = NextListElement(&cursor), ++count) {
+        if (!IsFilterAddress(element))
+            return false;
+    }
+    return count > 0;
 }
 
 void KeepAddressLiterals(const wchar_t* list, wchar_t* out)

@@ -18,7 +18,10 @@ extern const wchar_t FilterServerListIpv6[];
 
 void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out);
 void NormalizeServerList(wchar_t* list);
-int ListHasFilterAddress(const wchar_t* list);
+
+// Whether a list is the filter's: it holds at least one address, and every address in it is one of the
+// filter's four. Any other list is the user's own, also one that mixes the filter's addresses with theirs.
+bool IsFilterList(const wchar_t* list);
 
 // Copies into out the elements of a list, normalised first, that are IPv4 or IPv6 address literals, in
 // their order, joined by single commas. Anything else (a word, "=", a quote, a control character, a

@@ -3,7 +3,7 @@
 //
 // The record is the only copy of the servers a user had before filtering. A family's filter servers
 // live in its interface's NameServer value, which outlives the adapter (Windows keeps an unplugged
-// adapter's keys) and stays while the family is unbound; so a list that names the filter never counts
+// adapter's keys) and stays while the family is unbound; so a list that is the filter's never counts
 // as the user's own, and the record stays while any such family has saved servers to get back.
 #include "dns/switching_plan.h"
 
@@ -46,14 +46,19 @@ static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t*
     return row;
 }
 
-// A list that names the filter is never the user's own: it never replaces a saved list, and a new row
-// keeps it as automatic servers. Any other list is recorded as it is now, so that servers the user set
-// since come back rather than older ones. Returns whether the saved list changed.
+// A list that is the filter's is never the user's own: it never replaces a saved list, and a new row
+// keeps it as automatic servers. Any other list is recorded as it is now, its address literals only,
+// so that servers the user set since come back rather than older ones. Returns whether the saved list
+// changed.
 static bool RecordFamily(const wchar_t* current, wchar_t* saved)
 {
-    if (ListHasFilterAddress(current) || wcscmp(saved, current) == 0)
+    if (IsFilterList(current))
         return false;
-    StringCchCopyW(saved, DnsServerListUnits, current);
+    DnsServerList own;
+    KeepAddressLiterals(current, own);
+    if (wcscmp(saved, own) == 0)
+        return false;
+    StringCchCopyW(saved, DnsServerListUnits, own);
     return true;
 }
 
@@ -107,7 +112,7 @@ static bool IsAutomatic(const wchar_t* saved)
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
 static bool FamilyNeedsRow(const wchar_t* now, const wchar_t* saved)
 {
-    return ListHasFilterAddress(now) && !IsAutomatic(saved);
+    return IsFilterList(now) && !IsAutomatic(saved);
 }
 
 // The record may go only once the system shows that nothing needs it any more: every adapter was

@@ -36,11 +36,9 @@ static bool WriteContent(HANDLE file, const AdapterRecord* records, int count)
 
     for (int i = 0; i < count; ++i) {
         const AdapterRecord& record = records[i];
-        // A list that names the filter is not the user's own: saved as automatic servers.
-        const wchar_t* ipv4 = ListHasFilterAddress(record.Ipv4Servers) ? L"" : record.Ipv4Servers;
-        const wchar_t* ipv6 = ListHasFilterAddress(record.Ipv6Servers) ? L"" : record.Ipv6Servers;
         wchar_t row[LineUnits];
-        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", record.Name, ipv4, ipv6)))
+        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", record.Name, record.Ipv4Servers,
+                                    record.Ipv6Servers)))
             return false;
         if (!WriteUtf8(file, row))
             return false;

@@ -218,7 +218,9 @@ TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFil
     EXPECT_EQ(DetectFilteringMode(), 0) << "adapters that are down are never looked at";
 
     SetNameServer(Ipv6Family, ADAPTER(13), L"fd00::1 2a10:50c0::ad2:ff");
-    EXPECT_EQ(DetectFilteringMode(), 1) << "second element of the last adapter's IPv6 list";
+    EXPECT_EQ(DetectFilteringMode(), 0) << "a list that mixes in the user's own servers is theirs";
+    SetNameServer(Ipv6Family, ADAPTER(13), L"2a10:50c0::ad2:ff");
+    EXPECT_EQ(DetectFilteringMode(), 1) << "the last adapter's IPv6 list";
 
     DeleteNameServer(Ipv6Family, ADAPTER(13));
     SetNameServer(Ipv4Family, ADAPTER(11), L"2a10:50c0::ad1:ff");

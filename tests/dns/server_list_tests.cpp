@@ -38,26 +38,26 @@ TEST(NormalizeServerList, JoinsElementsWithSingleCommas)
     }
 }
 
-TEST(ListHasFilterAddress, ComparesWholeElementsIgnoringAsciiCase)
+TEST(IsFilterList, HoldsTheFiltersAddressesAndNoOthersInAnyForm)
 {
     const struct {
         const wchar_t* list;
-        int expected;
+        bool expected;
     } cases[] = {
-        {L"", 0},
-        {L",,,", 0},
-        {L"1.1.1.1,2A10:50C0::AD2:FF", 1},
-        {L"94.140.14.14 ", 0},
-        {L"094.140.14.14", 0},
-        {L"2a10:50c0:0:0:0:0:ad1:ff", 0},
-        {L",,94.140.15.15,,", 1},
-        {L"2a10:50c0::ad1:ff", 1},
-        {L"1.1.1.1;94.140.14.14", 0},
-        {L"9.9.9.9,8.8.8.8", 0},
+        {L"", false},
+        {L",,,", false},
+        {L"94.140.15.15,2A10:50C0::AD2:FF", true},
+        {L"2a10:50c0:0:0:0:0:ad1:ff", true},
+        {L",,94.140.15.15,,", true},
+        {L"1.1.1.1,2a10:50c0::ad2:ff", false},
+        {L"94.140.14.14,1.1.1.1", false},
+        {L"1.1.1.1;94.140.14.14", false},
+        {L"94.140.14.140", false},
+        {L"9.9.9.9,8.8.8.8", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.list);
-        EXPECT_EQ(ListHasFilterAddress(c.list), c.expected);
+        EXPECT_EQ(IsFilterList(c.list), c.expected);
     }
 }
 
@@ -69,8 +69,8 @@ TEST(FilterServerLists, AreTheTableEntriesJoinedAndAlreadyNormal)
               std::wstring(FilterResolverAddresses[2]) + L"," + FilterResolverAddresses[3]);
     EXPECT_EQ(Normalized(FilterServerListIpv4), FilterServerListIpv4);
     EXPECT_EQ(Normalized(FilterServerListIpv6), FilterServerListIpv6);
-    EXPECT_EQ(ListHasFilterAddress(FilterServerListIpv4), 1);
-    EXPECT_EQ(ListHasFilterAddress(FilterServerListIpv6), 1);
+    EXPECT_TRUE(IsFilterList(FilterServerListIpv4));
+    EXPECT_TRUE(IsFilterList(FilterServerListIpv6));
     for (const wchar_t* address : FilterResolverAddresses) {
         SCOPED_TRACE(address);
         for (const wchar_t* c = address; *c; ++c)

@@ -48,10 +48,11 @@ struct PassCase {
 };
 
 static const PassCase Cases[] = {
-    {"switching on saves every listed adapter's servers, a list naming the filter as automatic", SwitchOn,
-     {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
+    {"switching on saves every listed adapter's servers, a list that is the filter's as automatic, one that "
+     "mixes in the filter as it is", SwitchOn,
+     {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53,2a10:50c0::ad1:ff"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
       {L"C", Ipv6Only, L"", L"fd00::c"}, {L"D", Unlisted, L"10.4.4.4", L""}},
-     NoRecord, L"A|192.0.2.53,192.0.2.54|fd00::53\nB||\nC||fd00::c\n",
+     NoRecord, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
      L"A/4=filter A/6=filter B/4=filter C/6=filter"},
     {"switching on again leaves a record still in use as it is", SwitchOn,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nB||\n", nullptr,
@@ -74,9 +75,9 @@ static const PassCase Cases[] = {
      nullptr, L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", true},
     {"a family the user changed since is theirs", SwitchOff, {{L"A", Both, L"9.9.9.9", FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", true},
-    {"without a record, filtered families get automatic servers", SwitchOff,
-     {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoRecord, nullptr,
-     L"A/4= A/6=", true},
+    {"without a record, filtered families get automatic servers; one that mixes in the user's own is theirs",
+     SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoRecord,
+     nullptr, L"A/4=", true},
     {"so do those of an adapter without a row", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n",
      nullptr, L"A/4=", true},
     {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},

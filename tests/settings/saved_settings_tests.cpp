@@ -73,16 +73,6 @@ TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
     EXPECT_EQ(LoadSavedSettings(nullptr, 0), 0);
 }
 
-TEST_F(SavedSettingsTest, SavesAListThatNamesTheFilterAsAutomaticFamilyByFamily)
-{
-    const AdapterRecord records[] = {
-        Record(L"{A}", L"10.0.0.1,94.140.14.14", L"fd00::1"),
-        Record(L"{B}", L"10.0.0.2", L"2A10:50C0::AD1:FF"),
-    };
-    ASSERT_TRUE(WriteSavedSettings(records, 2));
-    EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}||fd00::1\r\n{B}|10.0.0.2|\r\n");
-}
-
 TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLine)
 {
     const struct {
