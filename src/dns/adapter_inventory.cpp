@@ -81,8 +81,7 @@ static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, AdapterRecord* recor
     CopyMemory(record->Name, name, sizeof(name));
     record->Ipv4InterfaceIndex = adapter->IfIndex;
     record->Ipv6InterfaceIndex = adapter->Ipv6IfIndex;
-    ReadInterfaceNameServers(Ipv4Family, record->Name, record->Ipv4Servers);
-    ReadInterfaceNameServers(Ipv6Family, record->Name, record->Ipv6Servers);
+    ReadCurrentServers(record);
     FindInterfaceGuid(record->Ipv4InterfaceIndex != 0 ? record->Ipv4InterfaceIndex : record->Ipv6InterfaceIndex,
                       &record->InterfaceGuid);
     return true;
@@ -116,6 +115,12 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
     if (listIsWhole)
         *listIsWhole = whole;
     return filled;
+}
+
+void ReadCurrentServers(AdapterRecord* record)
+{
+    record->Ipv4State = ReadInterfaceNameServers(Ipv4Family, record->Name, record->Ipv4Servers);
+    record->Ipv6State = ReadInterfaceNameServers(Ipv6Family, record->Name, record->Ipv6Servers);
 }
 
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)

@@ -19,6 +19,8 @@ struct AdapterRecord {
     ULONG Ipv6InterfaceIndex;
     DnsServerList Ipv4Servers;
     DnsServerList Ipv6Servers;
+    NameServerState Ipv4State; // how each list was read; ServersRead in a saved row
+    NameServerState Ipv6State;
 };
 
 // 0 keeps every adapter that can carry DNS servers; 2 keeps those that are up or have a filtered family;
@@ -32,6 +34,9 @@ const AdapterFilter OperationalOrFilteredAdapters = 2;
 // that is every adapter the filter keeps: false when the platform's list could not be read or when
 // more adapters qualified than the records hold.
 int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole = nullptr);
+
+// Reads both families' servers, and how they were read, of the interface the record names.
+void ReadCurrentServers(AdapterRecord* record);
 
 // A family is filtered when it is bound (its interface index is not 0) and its list is the filter's.
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);

@@ -16,8 +16,8 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
         return false;
 
     DnsServerList readBack;
-    ReadInterfaceNameServers(family, adapter.Name, readBack);
-    return EqualIgnoringAsciiCase(readBack, list);
+    return ReadInterfaceNameServers(family, adapter.Name, readBack) != ServersUnreadable &&
+           EqualIgnoringAsciiCase(readBack, list);
 }
 
 void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)

@@ -40,8 +40,8 @@ void EnableFilteringMode()
 static void ReadRowInterfaces(const AdapterRecord* rows, int rowCount, AdapterRecord* interfaces)
 {
     for (int i = 0; i < rowCount; ++i) {
-        ReadInterfaceNameServers(Ipv4Family, rows[i].Name, interfaces[i].Ipv4Servers);
-        ReadInterfaceNameServers(Ipv6Family, rows[i].Name, interfaces[i].Ipv6Servers);
+        interfaces[i] = rows[i];
+        ReadCurrentServers(&interfaces[i]);
     }
 }
 

@@ -19,24 +19,30 @@ const wchar_t* const FilterResolverAddresses[4] = {
 const wchar_t FilterServerListIpv4[] = L"94.140.14.14,94.140.15.15";
 const wchar_t FilterServerListIpv6[] = L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff";
 
-void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out)
+NameServerState ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out)
 {
     out[0] = L'\0';
 
     wchar_t keyPath[200];
-    // A cut path would name another interface's key, so a name that does not fit reads as nothing.
+    // A cut path would name another interface's key.
     if (FAILED(StringCchPrintfW(keyPath, ARRAYSIZE(keyPath),
                                 L"SYSTEM\\CurrentControlSet\\Services\\%ls\\Parameters\\Interfaces\\%ls",
                                 family == Ipv4Family ? L"Tcpip" : L"Tcpip6", adapterName)))
-        return;
+        return ServersUnreadable;
 
+    HKEY key;
+    LSTATUS opened = RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &key);
+    if (opened != ERROR_SUCCESS)
+        return opened == ERROR_FILE_NOT_FOUND ? NoInterfaceKey : ServersUnreadable;
     DWORD bytes = DnsServerListUnits * sizeof(wchar_t);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, keyPath, L"NameServer", RRF_RT_REG_SZ, nullptr, out, &bytes) !=
-        ERROR_SUCCESS) {
+    LSTATUS result = RegGetValueW(key, nullptr, L"NameServer", RRF_RT_REG_SZ, nullptr, out, &bytes);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) {
         out[0] = L'\0';
-        return;
+        return result == ERROR_FILE_NOT_FOUND ? ServersRead : ServersUnreadable;
     }
     NormalizeServerList(out);
+    return ServersRead;
 }
 
 static bool IsListSeparator(wchar_t c)

@@ -16,7 +16,13 @@ extern const wchar_t* const FilterResolverAddresses[4];
 extern const wchar_t FilterServerListIpv4[];
 extern const wchar_t FilterServerListIpv6[];
 
-void ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out);
+// What reading a family's NameServer value found. A value that is missing or empty means automatic
+// servers; one of another type, or too long, holds servers that cannot be known, which nothing may
+// then save, change or give back. ServersRead is 0, as in a cleared record.
+enum NameServerState { ServersRead, ServersUnreadable, NoInterfaceKey };
+
+// out always holds a terminated list, empty unless the value was read.
+NameServerState ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out);
 void NormalizeServerList(wchar_t* list);
 
 // Whether a list is the filter's: it holds at least one address, and every address in it is one of the

@@ -47,12 +47,12 @@ static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t*
 }
 
 // A list that is the filter's is never the user's own: it never replaces a saved list, and a new row
-// keeps it as automatic servers. Any other list is recorded as it is now, its address literals only,
-// so that servers the user set since come back rather than older ones. Returns whether the saved list
-// changed.
-static bool RecordFamily(const wchar_t* current, wchar_t* saved)
+// keeps it as automatic servers. Neither does one that cannot be read. Any other list is recorded as it
+// is now, its address literals only, so that servers the user set since come back rather than older
+// ones. Returns whether the saved list changed.
+static bool RecordFamily(const wchar_t* current, NameServerState state, wchar_t* saved)
 {
-    if (IsFilterList(current))
+    if (state == ServersUnreadable || IsFilterList(current))
         return false;
     DnsServerList own;
     KeepAddressLiterals(current, own);
@@ -60,6 +60,13 @@ static bool RecordFamily(const wchar_t* current, wchar_t* saved)
         return false;
     StringCchCopyW(saved, DnsServerListUnits, own);
     return true;
+}
+
+// A family is filtered only when it is bound and its servers could be read: servers that cannot be
+// known could not be given back.
+static bool MayFilter(ULONG interfaceIndex, NameServerState state)
+{
+    return interfaceIndex != 0 && state != ServersUnreadable;
 }
 
 // Only an adapter whose servers are in the record is switched on: one that a full record has no room
@@ -71,14 +78,15 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
     if (rowCount == SavedSettingsUnreadable)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
-        int row = FindOrAddRow(rows, plan, adapters[i].Name);
+        const AdapterRecord& adapter = adapters[i];
+        int row = FindOrAddRow(rows, plan, adapter.Name);
         if (row < 0)
             continue;
-        plan.RowsChanged |= RecordFamily(adapters[i].Ipv4Servers, rows[row].Ipv4Servers);
-        plan.RowsChanged |= RecordFamily(adapters[i].Ipv6Servers, rows[row].Ipv6Servers);
-        if (adapters[i].Ipv4InterfaceIndex != 0)
+        plan.RowsChanged |= RecordFamily(adapter.Ipv4Servers, adapter.Ipv4State, rows[row].Ipv4Servers);
+        plan.RowsChanged |= RecordFamily(adapter.Ipv6Servers, adapter.Ipv6State, rows[row].Ipv6Servers);
+        if (MayFilter(adapter.Ipv4InterfaceIndex, adapter.Ipv4State))
             AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
-        if (adapters[i].Ipv6InterfaceIndex != 0)
+        if (MayFilter(adapter.Ipv6InterfaceIndex, adapter.Ipv6State))
             AddChange(plan, i, Ipv6Family, FilterServerListIpv6);
     }
     return plan;
@@ -110,9 +118,10 @@ static bool IsAutomatic(const wchar_t* saved)
 }
 
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
-static bool FamilyNeedsRow(const wchar_t* now, const wchar_t* saved)
+// A family that cannot be read may still hold the filter.
+static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wchar_t* saved)
 {
-    return IsFilterList(now) && !IsAutomatic(saved);
+    return (state == ServersUnreadable || IsFilterList(now)) && !IsAutomatic(saved);
 }
 
 // The record may go only once the system shows that nothing needs it any more: every adapter was
@@ -128,8 +137,9 @@ bool RecordMayGo(const AdapterRecord* adapters, int adapterCount, bool listIsWho
             return false;
     }
     for (int i = 0; i < rowCount; ++i) {
-        if (FamilyNeedsRow(rowInterfaces[i].Ipv4Servers, rows[i].Ipv4Servers) ||
-            FamilyNeedsRow(rowInterfaces[i].Ipv6Servers, rows[i].Ipv6Servers))
+        const AdapterRecord& now = rowInterfaces[i];
+        if (FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, rows[i].Ipv4Servers) ||
+            FamilyNeedsRow(now.Ipv6Servers, now.Ipv6State, rows[i].Ipv6Servers))
             return false;
     }
     return true;

@@ -90,9 +90,11 @@ protected:
     {
         DnsServerList out;
         wmemset(out, L'#', DnsServerListUnits);
-        ReadInterfaceNameServers(family, Wide(adapter.c_str()).c_str(), out);
+        state = ReadInterfaceNameServers(family, Wide(adapter.c_str()).c_str(), out);
         return out;
     }
+
+    NameServerState state = ServersRead;
 };
 
 TEST_F(ReadInterfaceNameServersTest, ReadsEachFamilyUnderItsOwnKey)
@@ -104,30 +106,43 @@ TEST_F(ReadInterfaceNameServersTest, ReadsEachFamilyUnderItsOwnKey)
     EXPECT_EQ(Read(7), L"fd00::1,fd00::2") << "every family but 0 is IPv6";
 }
 
-TEST_F(ReadInterfaceNameServersTest, ReadsNothingWithoutAStringValue)
+// Automatic servers and servers that cannot be known both read as no list, and must not be taken
+// for each other.
+TEST_F(ReadInterfaceNameServersTest, TellsAValueThatCannotBeReadFromAMissingOrEmptyOne)
 {
-    EXPECT_EQ(Read(Ipv4Family), L"") << "missing key";
+    EXPECT_EQ(Read(Ipv4Family), L"");
+    EXPECT_EQ(state, NoInterfaceKey);
 
     SetNameServer(Ipv6Family, Adapter, L"fd00::1");
-    EXPECT_EQ(Read(Ipv4Family), L"") << "missing value";
+    DeleteNameServer(Ipv6Family, Adapter);
+    EXPECT_EQ(Read(Ipv6Family), L"");
+    EXPECT_EQ(state, ServersRead) << "missing value";
 
-    SetNameServer(Ipv4Family, Adapter, L"");
-    EXPECT_EQ(Read(Ipv4Family), L"") << "empty value";
-
-    SetNameServer(Ipv4Family, Adapter, L" ; , ");
-    EXPECT_EQ(Read(Ipv4Family), L"") << "separators only";
-
-    DWORD number = 0x01010101;
-    SetNameServerValue(Ipv4Family, Adapter, REG_DWORD, &number, sizeof(number));
-    EXPECT_EQ(Read(Ipv4Family), L"") << "number";
-
+    const DWORD number = 0x01010101;
     const wchar_t text[] = L"10.0.0.1";
-    SetNameServerValue(Ipv4Family, Adapter, REG_BINARY, text, sizeof(text));
-    EXPECT_EQ(Read(Ipv4Family), L"") << "raw bytes";
-
     const wchar_t multi[] = L"10.0.0.1\0" L"10.0.0.2\0";
-    SetNameServerValue(Ipv4Family, Adapter, REG_MULTI_SZ, multi, sizeof(multi));
-    EXPECT_EQ(Read(Ipv4Family), L"") << "multi-string";
+    const struct {
+        const char* what;
+        DWORD type;
+        const void* data;
+        DWORD bytes;
+        const wchar_t* list;
+        NameServerState expected;
+    } cases[] = {
+        {"empty value", REG_SZ, L"", sizeof(wchar_t), L"", ServersRead},
+        {"separators only", REG_SZ, L" ; , ", 6 * sizeof(wchar_t), L"", ServersRead},
+        {"number", REG_DWORD, &number, sizeof(number), L"", ServersUnreadable},
+        {"raw bytes", REG_BINARY, text, sizeof(text), L"", ServersUnreadable},
+        {"multi-string", REG_MULTI_SZ, multi, sizeof(multi), L"", ServersUnreadable},
+        {"expandable string, which the registry expands into a string", REG_EXPAND_SZ, text, sizeof(text), text,
+         ServersRead},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetNameServerValue(Ipv4Family, Adapter, c.type, c.data, c.bytes);
+        EXPECT_EQ(Read(Ipv4Family), c.list);
+        EXPECT_EQ(state, c.expected);
+    }
 }
 
 TEST_F(ReadInterfaceNameServersTest, ReadsAFullListButNothingLonger)
@@ -139,6 +154,7 @@ TEST_F(ReadInterfaceNameServersTest, ReadsAFullListButNothingLonger)
     std::wstring tooLong(256, L'1');
     SetNameServer(Ipv4Family, Adapter, tooLong.c_str());
     EXPECT_EQ(Read(Ipv4Family), L"") << "a cut list would name other servers";
+    EXPECT_EQ(state, ServersUnreadable);
 }
 
 TEST_F(ReadInterfaceNameServersTest, ReadsNothingForANameThatWouldCutTheKeyPath)

@@ -13,6 +13,8 @@
 
 #define FILTER4 L"94.140.14.14,94.140.15.15"
 #define FILTER6 L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff"
+// A NameServer value that is there but cannot be read: of another type, or too long.
+#define UNREADABLE L"<unreadable>"
 
 enum Pass { SwitchOn, SwitchOff };
 // Which families of an interface are bound; Unlisted: the pass's adapter list does not have it (it is
@@ -66,6 +68,8 @@ static const PassCase Cases[] = {
      L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
     {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoRecord, nullptr, L""},
     {"a locked record stops every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedRecord, nullptr, L""},
+    {"a family whose servers cannot be read is neither saved nor filtered, and its row stays", SwitchOn,
+     {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter"},
     {"an adapter that a full record has no room for keeps its servers", SwitchOn,
      {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullRecord.c_str(), nullptr,
      L"R1/4=filter"},
@@ -97,15 +101,23 @@ static const PassCase Cases[] = {
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", false},
     {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
      L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
+    {"a family whose servers cannot be read is not restored, and keeps the record", SwitchOff,
+     {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false},
 };
+
+static void SetFamily(const std::wstring& servers, wchar_t* list, NameServerState* state)
+{
+    *state = servers == UNREADABLE ? ServersUnreadable : ServersRead;
+    wcsncpy(list, *state == ServersRead ? servers.c_str() : L"", DnsServerListUnits - 1);
+}
 
 static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, const std::wstring& ipv6,
                            int ipv4Index = 0, int ipv6Index = 0)
 {
     AdapterRecord record = {};
     wcsncpy(record.Name, name.c_str(), AdapterNameUnits - 1);
-    wcsncpy(record.Ipv4Servers, ipv4.c_str(), DnsServerListUnits - 1);
-    wcsncpy(record.Ipv6Servers, ipv6.c_str(), DnsServerListUnits - 1);
+    SetFamily(ipv4, record.Ipv4Servers, &record.Ipv4State);
+    SetFamily(ipv6, record.Ipv6Servers, &record.Ipv6State);
     record.Ipv4InterfaceIndex = ipv4Index;
     record.Ipv6InterfaceIndex = ipv6Index;
     return record;
