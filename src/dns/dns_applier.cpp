@@ -5,7 +5,7 @@
 
 SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 
-// The system call counts only when the registry then shows exactly the list that was asked for.
+// The system call counts only when the registry then shows the very addresses that were asked for.
 static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar_t* list)
 {
     DNS_INTERFACE_SETTINGS settings = {};
@@ -17,7 +17,7 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
 
     DnsServerList readBack;
     return ReadInterfaceNameServers(family, adapter.Name, readBack) != ServersUnreadable &&
-           EqualIgnoringAsciiCase(readBack, list);
+           SameAddresses(readBack, list);
 }
 
 void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)

@@ -31,44 +31,43 @@ void EnableFilteringMode()
     // next switch-off would hand out automatic servers in place of the user's own.
     if (!plan.RowsChanged || WriteSavedSettings(rows, plan.RowCount))
         ApplyChanges(adapters, plan);
-    RunNetshScript();
+    RunNetshScript(); // whatever it did, the window tells the mode from what the system shows
     FlushResolverCache();
 }
 
-// Each row's interface as it is now, read by the row's name: that works for an adapter that is gone,
-// and for a family that is not bound.
-static void ReadRowInterfaces(const AdapterRecord* rows, int rowCount, AdapterRecord* interfaces)
+// The pass's adapters and each row's interface as they are now, read by name: that works for an
+// adapter that is gone or down, and for a family that is not bound.
+static void GatherAftermath(const AdapterRecord* adapters, int count, const AdapterRecord* rows, int rowCount,
+                            SwitchOffAftermath& after)
 {
-    for (int i = 0; i < rowCount; ++i) {
-        interfaces[i] = rows[i];
-        ReadCurrentServers(&interfaces[i]);
+    after.AdapterCount = count;
+    for (int i = 0; i < count; ++i) {
+        after.Adapters[i] = adapters[i];
+        ReadCurrentServers(&after.Adapters[i]);
     }
-}
-
-// Asked of the system as it is after the restore: one that did not take effect keeps the record for
-// the next switch-off.
-static bool RecordIsNoLongerNeeded(const AdapterRecord* rows, int rowCount)
-{
-    AdapterRecord adapters[MaxAdapters];
-    AdapterRecord interfaces[MaxAdapters];
-    bool listIsWhole = false;
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &listIsWhole);
-    ReadRowInterfaces(rows, rowCount, interfaces);
-    return RecordMayGo(adapters, count, listIsWhole, rows, rowCount, interfaces);
+    for (int i = 0; i < rowCount; ++i) {
+        after.RowInterfaces[i] = rows[i];
+        ReadCurrentServers(&after.RowInterfaces[i]);
+    }
 }
 
 void DisableFilteringMode()
 {
     AdapterRecord adapters[MaxAdapters];
     AdapterRecord rows[MaxAdapters];
+    SwitchOffAftermath after;
     // Adapters that are down are restored too when filtering has them: one may have gone down since the
     // switch-on. Those that are down and unfiltered are left out before the cap of 32 applies.
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters);
+    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &after.AdapterListIsWhole);
     int rowCount = LoadSavedSettings(rows, MaxAdapters);
 
-    ApplyChanges(adapters, PlanSwitchOff(adapters, count, rows, rowCount));
-    RunNetshScript();
-    if (RecordIsNoLongerNeeded(rows, rowCount))
+    SwitchingPlan plan = PlanSwitchOff(adapters, count, rows, rowCount);
+    ApplyChanges(adapters, plan);
+    after.NetshFinished = RunNetshScript();
+    // Asked of the system as it is after the restore: one that did not take effect keeps the record for
+    // the next switch-off.
+    GatherAftermath(adapters, count, rows, rowCount, after);
+    if (RecordMayGo(rows, rowCount, plan, after))
         DeleteFileW(StateFilePath); // best effort, as every clean-up
     FlushResolverCache();
 }

@@ -151,6 +151,23 @@ bool IsFilterList(const wchar_t* list)
     return count > 0;
 }
 
+bool SameAddresses(const wchar_t* a, const wchar_t* b)
+{
+    DnsServerList first, second;
+    // A list always fits; a longer text is judged by its first 255 units.
+    StringCchCopyW(first, ARRAYSIZE(first), a);
+    StringCchCopyW(second, ARRAYSIZE(second), b);
+    wchar_t *firstCursor = first, *secondCursor = second;
+    for (;;) {
+        wchar_t* firstElement = NextListElement(&firstCursor);
+        wchar_t* secondElement = NextListElement(&secondCursor);
+        if (!firstElement || !secondElement)
+            return !firstElement && !secondElement;
+        if (!SameAddress(firstElement, secondElement))
+            return false;
+    }
+}
+
 void KeepAddressLiterals(const wchar_t* list, wchar_t* out)
 {
     // A saved list may have been written by hand, as Windows itself writes lists: with blanks or

@@ -4,14 +4,15 @@
 // The record is the only copy of the servers a user had before filtering. A family's filter servers
 // live in its interface's NameServer value, which outlives the adapter (Windows keeps an unplugged
 // adapter's keys) and stays while the family is unbound; so a list that is the filter's never counts
-// as the user's own, and the record stays while any such family has saved servers to get back.
+// as the user's own, and the record stays while any such family has saved servers to get back, and
+// until every restore shows in full. Every doubt keeps it: it costs nothing to keep.
 #include "dns/switching_plan.h"
 
 #include <strsafe.h>
 
 #include "settings/saved_settings.h"
 
-static int FindSavedRow(const AdapterRecord* rows, int rowCount, const wchar_t* name)
+static int FindByName(const AdapterRecord* rows, int rowCount, const wchar_t* name)
 {
     for (int i = 0; i < rowCount; ++i) {
         if (EqualIgnoringAsciiCase(rows[i].Name, name))
@@ -36,7 +37,7 @@ static SwitchingPlan EmptyPlan(int rowCount)
 // The adapter's row, made when it has none and the record has room; -1 when it is full.
 static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t* name)
 {
-    int row = FindSavedRow(rows, plan.RowCount, name);
+    int row = FindByName(rows, plan.RowCount, name);
     if (row >= 0 || plan.RowCount == MaxAdapters)
         return row;
     row = plan.RowCount++;
@@ -100,7 +101,7 @@ SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, con
     if (rowCount == SavedSettingsUnreadable)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
-        int row = FindSavedRow(rows, plan.RowCount, adapters[i].Name);
+        int row = FindByName(rows, plan.RowCount, adapters[i].Name);
         if (FamilyIsFiltered(adapters[i], Ipv4Family))
             AddChange(plan, i, Ipv4Family, row >= 0 ? rows[row].Ipv4Servers : L"");
         if (FamilyIsFiltered(adapters[i], Ipv6Family))
@@ -109,12 +110,22 @@ SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, con
     return plan;
 }
 
-// As the applier will take it: a saved list without an address literal gives automatic servers.
+// As the applier takes a list: its address literals only, none meaning automatic servers.
 static bool IsAutomatic(const wchar_t* saved)
 {
     DnsServerList applied;
     KeepAddressLiterals(saved, applied);
     return applied[0] == L'\0';
+}
+
+// A restore counts once the family reads back, address by address, as the list the applier was given.
+static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
+{
+    DnsServerList applied;
+    KeepAddressLiterals(change.Servers, applied);
+    if (change.Family == Ipv4Family)
+        return now.Ipv4State != ServersUnreadable && SameAddresses(now.Ipv4Servers, applied);
+    return now.Ipv6State != ServersUnreadable && SameAddresses(now.Ipv6Servers, applied);
 }
 
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
@@ -124,21 +135,29 @@ static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wcha
     return (state == ServersUnreadable || IsFilterList(now)) && !IsAutomatic(saved);
 }
 
-// The record may go only once the system shows that nothing needs it any more: every adapter was
-// seen, no bound family is filtered, and no interface a row names, seen or not, bound or not, still
-// names the filter while its saved servers are waiting to come back.
-bool RecordMayGo(const AdapterRecord* adapters, int adapterCount, bool listIsWhole, const AdapterRecord* rows,
-                 int rowCount, const AdapterRecord* rowInterfaces)
+// A row that names no adapter listed here and no interface key of this machine is another machine's
+// (the folder may be synced or carried on a stick): its servers can only come back there.
+static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterface, const SwitchOffAftermath& after)
 {
-    if (rowCount == SavedSettingsUnreadable || !listIsWhole)
+    return FindByName(after.Adapters, after.AdapterCount, row.Name) >= 0 ||
+           rowInterface.Ipv4State != NoInterfaceKey || rowInterface.Ipv6State != NoInterfaceKey;
+}
+
+// The record may go only once the system shows that nothing needs it any more: every adapter was
+// seen, netsh finished, every restore reads back in full, every row belongs here, and no interface a
+// row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
+bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const SwitchOffAftermath& after)
+{
+    if (rowCount == SavedSettingsUnreadable || !after.NetshFinished || !after.AdapterListIsWhole)
         return false;
-    for (int i = 0; i < adapterCount; ++i) {
-        if (FamilyIsFiltered(adapters[i], Ipv4Family) || FamilyIsFiltered(adapters[i], Ipv6Family))
+    for (int i = 0; i < plan.ChangeCount; ++i) {
+        if (!TookEffect(plan.Changes[i], after.Adapters[plan.Changes[i].Adapter]))
             return false;
     }
     for (int i = 0; i < rowCount; ++i) {
-        const AdapterRecord& now = rowInterfaces[i];
-        if (FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, rows[i].Ipv4Servers) ||
+        const AdapterRecord& now = after.RowInterfaces[i];
+        if (!BelongsHere(rows[i], now, after) ||
+            FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, rows[i].Ipv4Servers) ||
             FamilyNeedsRow(now.Ipv6Servers, now.Ipv6State, rows[i].Ipv6Servers))
             return false;
     }

@@ -24,7 +24,14 @@ struct SwitchingPlan {
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount);
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount);
 
-// Whether the record may go after a switch-off, from the adapters gathered afresh (listIsWhole as
-// EnumerateAdapters tells it) and, for each row, the current lists of the interface the row names.
-bool RecordMayGo(const AdapterRecord* adapters, int adapterCount, bool listIsWhole, const AdapterRecord* rows,
-                 int rowCount, const AdapterRecord* rowInterfaces);
+// What a switch-off finds once its changes are made.
+struct SwitchOffAftermath {
+    bool NetshFinished;      // the pass's netsh script, if it had one, ran to its end
+    bool AdapterListIsWhole; // as EnumerateAdapters told it for the pass's adapters
+    int AdapterCount;
+    AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
+    AdapterRecord RowInterfaces[MaxAdapters]; // for each row, the interface it names, read by that name
+};
+
+// Whether the record may go after a switch-off that carried out this plan.
+bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const SwitchOffAftermath& after);

@@ -67,11 +67,11 @@ TEST_F(ApplyDnsServersTest, SetsIpv6ThroughItsOwnFlagAndIndex)
     EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"192.168.1.1");
 }
 
-TEST_F(ApplyDnsServersTest, IgnoresTheCaseOfTheReadBack)
+TEST_F(ApplyDnsServersTest, ComparesTheReadBackAddressByAddress)
 {
-    UseFakeDnsSettings(AppliesInUpperCase);
-    ApplyDnsServers(records[0], Ipv6Family, L"2a10:50c0::ad1:ff,fd00::a");
-    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"2A10:50C0::AD1:FF,FD00::A");
+    UseFakeDnsSettings(AppliesInCanonicalForm);
+    ApplyDnsServers(records[0], Ipv6Family, L"2A10:50C0:0::AD1:FF,fd00:0:0::a");
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"2a10:50c0::ad1:ff,fd00::a");
     EXPECT_EQ(ScriptFile, nullptr);
 }
 

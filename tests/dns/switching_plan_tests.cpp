@@ -7,6 +7,7 @@
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
+#include "support/fake_dns_settings.h"
 #include "support/files.h"
 #include "support/generated_files.h"
 #include "support/scoped_override.h"
@@ -18,9 +19,17 @@
 
 enum Pass { SwitchOn, SwitchOff };
 // Which families of an interface are bound; Unlisted: the pass's adapter list does not have it (it is
-// unplugged, or down at a switch-on), while its keys keep their servers.
+// unplugged, or down at a switch-on), while its keys keep their servers. An interface that is not in
+// the machine at all has no keys here.
 enum Binding { Both, Ipv4Only, Ipv6Only, Unlisted };
-enum Aftermath { ChangesTakeEffect, ChangesFail, AdapterListCut };
+enum Aftermath {
+    ChangesTakeEffect,
+    ChangesFail,
+    AdapterListCut,
+    NetshDidNotFinish,
+    FirstServerOnly,       // as after a failed "add" line, or a power cut between two lines
+    StoredInCanonicalForm, // as Windows may store an IPv6 address
+};
 
 struct Interface {
     const wchar_t* Name;
@@ -82,14 +91,21 @@ static const PassCase Cases[] = {
     {"without a record, filtered families get automatic servers; one that mixes in the user's own is theirs",
      SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoRecord,
      nullptr, L"A/4=", true},
-    {"so do those of an adapter without a row", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n",
-     nullptr, L"A/4=", true},
+    {"so do those of an adapter without a row; a row of another machine's adapter keeps the record", SwitchOff,
+     {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n", nullptr, L"A/4=", false},
     {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", true},
     {"a locked record stops every change and stays", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedRecord,
      nullptr, L"", false},
     {"a restore that did not take effect keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail},
+    {"so does one that took effect in part", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n",
+     nullptr, L"A/4=10.1.1.1,10.1.1.2", false, FirstServerOnly},
+    {"so does a netsh that did not finish", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr,
+     L"A/4=10.1.1.1", false, NetshDidNotFinish},
+    {"a restore stored in another form of the same addresses took effect", SwitchOff,
+     {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", true,
+     StoredInCanonicalForm},
     {"a list of adapters that was cut keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut},
     {"an adapter that is gone while its interface names the filter keeps the record", SwitchOff,
@@ -182,22 +198,45 @@ static Interface* Find(std::vector<Interface>& machine, const wchar_t* name)
     return nullptr;
 }
 
+// A list as the machine stores it after the aftermath.
+static std::wstring Stored(const std::wstring& servers, Aftermath after)
+{
+    if (after == FirstServerOnly)
+        return servers.substr(0, servers.find(L','));
+    return after == StoredInCanonicalForm ? CanonicalForm(servers) : servers;
+}
+
+// An interface's keys as a switch-off reads them by name; an interface the machine does not have, has none.
+static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* name)
+{
+    const Interface* entry = Find(machine, name);
+    if (entry)
+        return Record(entry->Name, entry->Ipv4, entry->Ipv6);
+    AdapterRecord record = Record(name, L"", L"");
+    record.Ipv4State = record.Ipv6State = NoInterfaceKey;
+    return record;
+}
+
 // The machine after the changes had their aftermath, gathered again as a switch-off does.
-static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const AdapterRecord* adapters,
+static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const AdapterRecord* adapters, int count,
                             const AdapterRecord* rows, int rowCount)
 {
     std::vector<Interface> machine = c.Machine;
+    std::vector<std::wstring> stored(plan.ChangeCount);
     for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail; ++i) {
+        stored[i] = Stored(plan.Changes[i].Servers, c.After);
         Interface* changed = Find(machine, adapters[plan.Changes[i].Adapter].Name);
-        (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = plan.Changes[i].Servers;
+        (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = stored[i].c_str();
     }
-    AdapterRecord now[MaxAdapters], interfaces[MaxAdapters];
-    int count = ListAdapters(machine, now);
-    for (int i = 0; i < rowCount; ++i) {
-        const Interface* entry = Find(machine, rows[i].Name);
-        interfaces[i] = entry ? Record(entry->Name, entry->Ipv4, entry->Ipv6) : Record(L"", L"", L"");
-    }
-    return RecordMayGo(now, count, c.After != AdapterListCut, rows, rowCount, interfaces);
+    static SwitchOffAftermath after;
+    after.NetshFinished = c.After != NetshDidNotFinish;
+    after.AdapterListIsWhole = c.After != AdapterListCut;
+    after.AdapterCount = count;
+    for (int i = 0; i < count; ++i)
+        after.Adapters[i] = Current(machine, adapters[i].Name);
+    for (int i = 0; i < rowCount; ++i)
+        after.RowInterfaces[i] = Current(machine, rows[i].Name);
+    return RecordMayGo(rows, rowCount, plan, after);
 }
 
 TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
@@ -214,7 +253,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
         if (c.Kind == SwitchOff) {
-            EXPECT_EQ(RecordGoesAfter(c, plan, adapters, rows, rowCount), c.RecordGoes);
+            EXPECT_EQ(RecordGoesAfter(c, plan, adapters, count, rows, rowCount), c.RecordGoes);
         }
     }
 }

@@ -8,7 +8,7 @@
 
 enum FakeDnsSettingsBehaviour {
     AppliesToRegistry,   // writes the NameServer value of the fake adapter with that GUID
-    AppliesInUpperCase,  // the same, with the value's letters in upper case
+    AppliesInCanonicalForm, // the same, each address in the form Windows would print it
     Fails,               // answers an error and changes nothing
     ChangesNothing,      // answers success and changes nothing
     NotOffered,          // the system has no such call
@@ -22,4 +22,8 @@ struct FakeDnsSettingsCall {
 };
 
 void UseFakeDnsSettings(FakeDnsSettingsBehaviour behaviour);
+
+// Each address of a list as Windows may store it: an IPv6 one in lower case, its longest run of zeros
+// compressed.
+std::wstring CanonicalForm(const std::wstring& list);
 extern std::vector<FakeDnsSettingsCall> FakeDnsSettingsCalls;
