@@ -5,6 +5,7 @@
 #include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 #include "dns/filtering_mode.h"
+#include "settings/saved_settings.h"
 
 CreateThreadFn* CreateThreadProc = CreateThread;
 PostMessageFn* PostMessageProc = PostMessageW;
@@ -54,7 +55,7 @@ DWORD WINAPI ToggleWorker(LPVOID windowHandle)
     if (requestedMode == 1)
         EnableFilteringMode();
     else
-        DisableFilteringMode();
+        DisableFilteringMode(SwitchedOffByUser);
     // The window shows what the system now is, not what was asked for: a pass may have changed nothing.
     ReportPassDone(window, DetectFilteringMode());
     return 0;
@@ -139,27 +140,28 @@ static void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
-// Closing while filtering is on gives the adapters back their servers first, with the waiting line
-// painted before the restore begins; nothing else is processed until it is done.
+// The saved servers come back before the window goes, with the waiting line painted before the
+// restore begins; nothing else is processed until it is done.
 static void RestoreAndClose(HWND window)
 {
     BusyFlag = 1;
     SetWaitCursor();
     ShowState(window);
     UpdateWindow(window);
-    DisableFilteringMode();
+    DisableFilteringMode(WindowClosing);
     CurrentMode = 0;
     BusyFlag = 0;
     DestroyWindow(window);
 }
 
-// Servers may have changed since the window last looked: the restore runs whenever filtering is on now.
+// Closing undoes only what Nublaro did, which the record tells, whatever the window shows: a filter the
+// user set by hand stays, and a filtered adapter unplugged since gets its servers back. Without a
+// record there is nothing to undo, and one that cannot be read is kept for a later switch-off.
 static void OnClose(HWND window)
 {
     if (BusyFlag)
         return;
-    CurrentMode = DetectFilteringMode();
-    if (CurrentMode == 1)
+    if (LoadSavedSettings(nullptr, 0) == 0)
         RestoreAndClose(window);
     else
         DestroyWindow(window);

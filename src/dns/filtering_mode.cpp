@@ -51,7 +51,7 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Adap
     }
 }
 
-void DisableFilteringMode()
+void DisableFilteringMode(SwitchOffCause cause)
 {
     AdapterRecord adapters[MaxAdapters];
     AdapterRecord rows[MaxAdapters];
@@ -61,7 +61,7 @@ void DisableFilteringMode()
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &after.AdapterListIsWhole);
     int rowCount = LoadSavedSettings(rows, MaxAdapters);
 
-    SwitchingPlan plan = PlanSwitchOff(adapters, count, rows, rowCount);
+    SwitchingPlan plan = PlanSwitchOff(adapters, count, rows, rowCount, cause);
     ApplyChanges(adapters, plan);
     after.NetshFinished = RunNetshScript();
     // Asked of the system as it is after the restore: one that did not take effect keeps the record for

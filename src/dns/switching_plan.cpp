@@ -94,14 +94,18 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
 }
 
 // Only families that filtering has get their saved servers back: one the user has changed since is
-// theirs. Without a saved row, automatic servers.
-SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount)
+// theirs. Without a saved row, a click gives automatic servers, as the user asked for no filter; a
+// close leaves the family as it is.
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount,
+                            SwitchOffCause cause)
 {
     SwitchingPlan plan = EmptyPlan(rowCount);
     if (rowCount == SavedSettingsUnreadable)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
         int row = FindByName(rows, plan.RowCount, adapters[i].Name);
+        if (row < 0 && cause == WindowClosing)
+            continue;
         if (FamilyIsFiltered(adapters[i], Ipv4Family))
             AddChange(plan, i, Ipv4Family, row >= 0 ? rows[row].Ipv4Servers : L"");
         if (FamilyIsFiltered(adapters[i], Ipv6Family))

@@ -20,9 +20,14 @@ struct SwitchingPlan {
     FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
 };
 
+// A click asks for the filter to go from every adapter; closing the window gives back only what the
+// record holds, since a filter without a row may well have been put there by the user.
+enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
+
 // rowCount is what LoadSavedSettings gave for rows; a switch-on brings the rows up to date in place.
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount);
-SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount);
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount,
+                            SwitchOffCause cause);
 
 // What a switch-off finds once its changes are made.
 struct SwitchOffAftermath {

@@ -162,9 +162,11 @@ TEST_F(WindowProcedureTest, ClosesAtOnceWhileOff)
     EXPECT_EQ(DrainMessages(), 0) << "the message loop ends with the quit code 0";
 }
 
-TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingWhileOn)
+TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingAlsoToAnAdapterUnpluggedSince)
 {
+    static const FakeAdapter unplugged[] = {{AdapterName, 41, 141, IfOperStatusDown, Ethernet}};
     EnableFilteringMode(); // while the window showed off: by another copy, say
+    PresentFakeAdapters(unplugged, 1);
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(CurrentMode, 0);

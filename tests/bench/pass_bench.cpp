@@ -29,7 +29,7 @@ static PassTimes TimePasses(int adapters, int runs)
         EnableFilteringMode();
         double middle = NowMs();
         int afterOn = NetshRuns();
-        DisableFilteringMode();
+        DisableFilteringMode(SwitchedOffByUser);
         double end = NowMs();
         on.push_back(middle - start);
         off.push_back(end - middle);

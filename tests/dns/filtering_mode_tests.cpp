@@ -63,7 +63,7 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
     EXPECT_LE(NetshRuns(), 1);
     EXPECT_EQ(FlushCalls(), 1);
 
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     ExpectSeededServers();
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_LE(NetshRuns(), 2);
@@ -79,13 +79,13 @@ TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
     std::string record = ReadBytes(savedPath);
     HANDLE held = CreateFileW(savedPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "not automatic servers in place of the saved";
     EXPECT_EQ(DetectFilteringMode(), 1);
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(savedPath), record);
 
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     ExpectSeededServers();
 }
 
@@ -110,18 +110,18 @@ TEST_F(FilteringModeTest, KeepsTheRecordWhileAnyFamilyStillNeedsIt)
     UseFakeDnsSettings(Fails);
     {
         ScopedPath noNetsh(NetshPath, L"C:\\windows\\system32\\no-netsh-here.exe");
-        DisableFilteringMode();
+        DisableFilteringMode(SwitchedOffByUser);
         EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
         EXPECT_EQ(ReadBytes(savedPath), record);
     }
     UseFakeDnsSettings(AppliesToRegistry);
     PresentFakeAdapters(adapters, 3);
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
     EXPECT_EQ(ReadBytes(savedPath), record) << "D, unplugged, has still to get its servers back";
 
     PresentFakeAdapters(adapters, 4);
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
     EXPECT_FALSE(FileExists(savedPath));
 }
@@ -137,7 +137,7 @@ TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
     EnableFilteringMode();
     EXPECT_EQ(NetshRuns(), 1);
     EXPECT_EQ(NetshLinesRun().size(), static_cast<size_t>(4 * MaxAdapters));
-    DisableFilteringMode();
+    DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(NetshRuns(), 2);
     EXPECT_FALSE(FileExists(savedPath));
 

@@ -17,7 +17,7 @@
 // A NameServer value that is there but cannot be read: of another type, or too long.
 #define UNREADABLE L"<unreadable>"
 
-enum Pass { SwitchOn, SwitchOff };
+enum Pass { SwitchOn, SwitchOff, Close };
 // Which families of an interface are bound; Unlisted: the pass's adapter list does not have it (it is
 // unplugged, or down at a switch-on), while its keys keep their servers. An interface that is not in
 // the machine at all has no keys here.
@@ -119,6 +119,9 @@ static const PassCase Cases[] = {
      L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
     {"a family whose servers cannot be read is not restored, and keeps the record", SwitchOff,
      {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false},
+    {"closing gives back only what the record holds: a filter without a row stays", Close,
+     {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|\n", nullptr,
+     L"A/4=192.0.2.53 A/6=", true},
 };
 
 static void SetFamily(const std::wstring& servers, wchar_t* list, NameServerState* state)
@@ -248,11 +251,12 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         int rowCount = ReadRows(c.Record, rows);
         std::wstring rowsBefore = RowsText(rows, rowCount);
         SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, rows, rowCount)
-                                                : PlanSwitchOff(adapters, count, rows, rowCount);
+                                                : PlanSwitchOff(adapters, count, rows, rowCount,
+                                                                c.Kind == Close ? WindowClosing : SwitchedOffByUser);
         EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
-        if (c.Kind == SwitchOff) {
+        if (c.Kind != SwitchOn) {
             EXPECT_EQ(RecordGoesAfter(c, plan, adapters, count, rows, rowCount), c.RecordGoes);
         }
     }
@@ -275,7 +279,8 @@ TEST(SwitchingPlan, HandsOnOnlyAddressLiteralsWhateverTheRecordHolds)
         SCOPED_TRACE(i);
         WriteBytes(StateFilePath, GeneratedSavedSettingsFile(random, names, 3));
         AdapterRecord rows[MaxAdapters];
-        SwitchingPlan plan = PlanSwitchOff(adapters, 3, rows, LoadSavedSettings(rows, MaxAdapters));
+        SwitchingPlan plan =
+            PlanSwitchOff(adapters, 3, rows, LoadSavedSettings(rows, MaxAdapters), SwitchedOffByUser);
         for (int c = 0; c < plan.ChangeCount; ++c) {
             DnsServerList applied;
             KeepAddressLiterals(plan.Changes[c].Servers, applied);
