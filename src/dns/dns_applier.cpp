@@ -16,8 +16,7 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
         return false;
 
     DnsServerList readBack;
-    return ReadInterfaceNameServers(family, adapter.Name, readBack) != ServersUnreadable &&
-           SameAddresses(readBack, list);
+    return ReadsBackAs(ReadInterfaceNameServers(family, adapter.Name, readBack), readBack, list);
 }
 
 void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)

@@ -151,7 +151,7 @@ bool IsFilterList(const wchar_t* list)
     return count > 0;
 }
 
-bool SameAddresses(const wchar_t* a, const wchar_t* b)
+static bool SameAddresses(const wchar_t* a, const wchar_t* b)
 {
     DnsServerList first, second;
     // A list always fits; a longer text is judged by its first 255 units.
@@ -166,6 +166,11 @@ bool SameAddresses(const wchar_t* a, const wchar_t* b)
         if (!SameAddress(firstElement, secondElement))
             return false;
     }
+}
+
+bool ReadsBackAs(NameServerState state, const wchar_t* readBack, const wchar_t* list)
+{
+    return state != ServersUnreadable && SameAddresses(readBack, list);
 }
 
 void KeepAddressLiterals(const wchar_t* list, wchar_t* out)

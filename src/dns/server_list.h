@@ -29,9 +29,9 @@ void NormalizeServerList(wchar_t* list);
 // filter's four. Any other list is the user's own, also one that mixes the filter's addresses with theirs.
 bool IsFilterList(const wchar_t* list);
 
-// Whether two lists name the same addresses in the same order, however each address is written:
-// Windows may store an IPv6 address in another form than the one it was given.
-bool SameAddresses(const wchar_t* a, const wchar_t* b);
+// Whether a family's servers, read with that outcome, are the very addresses of a list, in its order,
+// however each is written: Windows may store an IPv6 address in another form than the one it was given.
+bool ReadsBackAs(NameServerState state, const wchar_t* readBack, const wchar_t* list);
 
 // Copies into out the elements of a list, normalised first, that are IPv4 or IPv6 address literals, in
 // their order, joined by single commas. Anything else (a word, "=", a quote, a control character, a

@@ -128,8 +128,8 @@ static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
     DnsServerList applied;
     KeepAddressLiterals(change.Servers, applied);
     if (change.Family == Ipv4Family)
-        return now.Ipv4State != ServersUnreadable && SameAddresses(now.Ipv4Servers, applied);
-    return now.Ipv6State != ServersUnreadable && SameAddresses(now.Ipv6Servers, applied);
+        return ReadsBackAs(now.Ipv4State, now.Ipv4Servers, applied);
+    return ReadsBackAs(now.Ipv6State, now.Ipv6Servers, applied);
 }
 
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.

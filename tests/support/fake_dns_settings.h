@@ -7,11 +7,11 @@
 #include "dns/dns_interface_settings.h"
 
 enum FakeDnsSettingsBehaviour {
-    AppliesToRegistry,   // writes the NameServer value of the fake adapter with that GUID
+    AppliesToRegistry,      // writes the NameServer value of the fake adapter with that GUID
     AppliesInCanonicalForm, // the same, each address in the form Windows would print it
-    Fails,               // answers an error and changes nothing
-    ChangesNothing,      // answers success and changes nothing
-    NotOffered,          // the system has no such call
+    Fails,                  // answers an error and changes nothing
+    ChangesNothing,         // answers success and changes nothing
+    NotOffered,             // the system has no such call
 };
 
 struct FakeDnsSettingsCall {
