@@ -11,7 +11,8 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
     DNS_INTERFACE_SETTINGS settings = {};
     settings.Version = DNS_INTERFACE_SETTINGS_VERSION1;
     settings.Flags = DNS_SETTING_NAMESERVER | (family != Ipv4Family ? DNS_SETTING_IPV6 : 0);
-    settings.NameServer = list[0] != L'\0' ? list : nullptr;
+    // An empty string asks for automatic servers; Windows refuses a null list with the name-server flag.
+    settings.NameServer = list;
     if (SetInterfaceDnsSettingsProc(adapter.InterfaceGuid, &settings) != NO_ERROR)
         return false;
 

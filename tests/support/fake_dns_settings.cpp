@@ -30,11 +30,10 @@ std::wstring CanonicalForm(const std::wstring& list)
 
 static DWORD WINAPI FakeSetInterfaceDnsSettings(GUID interfaceGuid, const DNS_INTERFACE_SETTINGS* settings)
 {
-    FakeDnsSettingsCall call = {interfaceGuid, *settings, settings->NameServer == nullptr,
-                                settings->NameServer ? settings->NameServer : L""};
+    FakeDnsSettingsCall call = {interfaceGuid, *settings, settings->NameServer ? settings->NameServer : L""};
     FakeDnsSettingsCalls.push_back(call);
 
-    if (Behaviour == Fails)
+    if (Behaviour == Fails || !settings->NameServer)
         return ERROR_NOT_SUPPORTED;
     if (Behaviour == ChangesNothing)
         return NO_ERROR;

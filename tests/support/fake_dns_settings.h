@@ -7,7 +7,8 @@
 #include "dns/dns_interface_settings.h"
 
 enum FakeDnsSettingsBehaviour {
-    AppliesToRegistry,      // writes the NameServer value of the fake adapter with that GUID
+    AppliesToRegistry,      // writes the NameServer value of the fake adapter with that GUID; as Windows,
+                            // refuses a null list
     AppliesInCanonicalForm, // the same, each address in the form Windows would print it
     Fails,                  // answers an error and changes nothing
     ChangesNothing,         // answers success and changes nothing
@@ -17,7 +18,6 @@ enum FakeDnsSettingsBehaviour {
 struct FakeDnsSettingsCall {
     GUID Interface;
     DNS_INTERFACE_SETTINGS Settings;
-    bool NameServerIsNull;
     std::wstring NameServer;
 };
 
