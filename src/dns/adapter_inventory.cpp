@@ -1,6 +1,10 @@
 // Adapter inventory: the network adapters that can carry DNS servers, and whether filtering mode is on.
 #include "dns/adapter_inventory.h"
 
+#include <ras.h>
+
+#include "dns/dialup_connections.h"
+
 GetAdaptersAddressesFn* GetAdaptersAddressesProc = GetAdaptersAddresses;
 ConvertInterfaceIndexToLuidFn* ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
 ConvertInterfaceLuidToGuidFn* ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
@@ -38,10 +42,21 @@ static IP_ADAPTER_ADDRESSES* QueryAdapterList()
 
 // The DNS servers of a tunnel or a VPN belong to it: filtering them breaks the VPN's own names, and a
 // VPN that lets DNS reach only its own servers would then block every query. WireGuard's and other
-// VPN clients' adapters are virtual ones; Windows' own VPN and dial-up connections are PPP.
-static bool BelongsToATunnelOrVpn(IFTYPE type)
+// VPN clients' adapters are virtual ones. Windows' own VPN, broadband (PPPoE) and dial-up connections
+// are all PPP, and for broadband and dial-up users that is the internet connection itself; a PPP
+// connection whose kind cannot be told is left alone.
+bool IsTunnelOrVpn(IFTYPE type, DWORD dialUpEntryType)
 {
-    return type == IF_TYPE_TUNNEL || type == IF_TYPE_PROP_VIRTUAL || type == IF_TYPE_PPP;
+    if (type == IF_TYPE_PPP)
+        return dialUpEntryType != RASET_Broadband && dialUpEntryType != RASET_Phone;
+    return type == IF_TYPE_TUNNEL || type == IF_TYPE_PROP_VIRTUAL;
+}
+
+// A PPP interface's friendly name is its connection's phone-book entry; the phone book is read only then.
+static bool BelongsToATunnelOrVpn(const IP_ADAPTER_ADDRESSES* adapter)
+{
+    DWORD entryType = adapter->IfType == IF_TYPE_PPP ? DialUpEntryType(adapter->FriendlyName) : 0;
+    return IsTunnelOrVpn(adapter->IfType, entryType);
 }
 
 static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilter filter)
@@ -50,7 +65,7 @@ static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilte
         return false;
     if (adapter->IfIndex == 0 && adapter->Ipv6IfIndex == 0)
         return false;
-    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || BelongsToATunnelOrVpn(adapter->IfType))
+    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || BelongsToATunnelOrVpn(adapter))
         return false;
     return filter == AllAdapters || filter == OperationalOrFilteredAdapters || adapter->OperStatus == IfOperStatusUp;
 }

@@ -35,6 +35,10 @@ const AdapterFilter OperationalOrFilteredAdapters = 2;
 // more adapters qualified than the records hold.
 int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole = nullptr);
 
+// Whether an interface of this type belongs to a tunnel or a VPN, whose DNS servers are its own;
+// dialUpEntryType is the phone-book entry type of a PPP interface's connection, 0 when unknown.
+bool IsTunnelOrVpn(IFTYPE type, DWORD dialUpEntryType);
+
 // Reads both families' servers, and how they were read, of the interface the record names.
 void ReadCurrentServers(AdapterRecord* record);
 

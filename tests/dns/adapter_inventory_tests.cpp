@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <ras.h>
+
 #include <string>
 
 #include "dns/adapter_inventory.h"
@@ -64,7 +66,7 @@ TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
         {ADAPTER(11), 1, 0, Up, IF_TYPE_SOFTWARE_LOOPBACK},
         {ADAPTER(12), 2, 0, Up, IF_TYPE_TUNNEL},
         {ADAPTER(15), 7, 0, Up, IF_TYPE_PROP_VIRTUAL}, // WireGuard and other VPN clients
-        {ADAPTER(16), 8, 0, Up, IF_TYPE_PPP},          // Windows' own VPN and dial-up connections
+        {ADAPTER(16), 8, 0, Up, IF_TYPE_PPP},          // a connection whose kind cannot be told
         {ADAPTER(13), 0, 0, Up, Ethernet},
         {nullptr, 4, 0, Up, Ethernet},
         {"{7E57B099-5E7E-4C15-9D00-00000000B099}-far-too-long-to-fit", 5, 0, Up, Ethernet},
@@ -75,6 +77,29 @@ TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
         SCOPED_TRACE(filter);
         ASSERT_EQ(Enumerate(filter), 1);
         EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(14));
+    }
+}
+
+TEST(TunnelOrVpnTest, LeavesAlonePppOnlyWhenItIsAVpnOrOfAKindNotKnown)
+{
+    const struct {
+        IFTYPE Type;
+        DWORD EntryType;
+        bool LeftAlone;
+    } rows[] = {
+        {IF_TYPE_PPP, RASET_Vpn, true},
+        {IF_TYPE_PPP, 0, true},
+        {IF_TYPE_PPP, RASET_Direct, true},
+        {IF_TYPE_PPP, RASET_Broadband, false},
+        {IF_TYPE_PPP, RASET_Phone, false},
+        {IF_TYPE_TUNNEL, RASET_Broadband, true},
+        {IF_TYPE_PROP_VIRTUAL, 0, true},
+        {Ethernet, 0, false},
+        {IF_TYPE_IEEE80211, RASET_Vpn, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.Type << " " << row.EntryType);
+        EXPECT_EQ(IsTunnelOrVpn(row.Type, row.EntryType), row.LeftAlone);
     }
 }
 

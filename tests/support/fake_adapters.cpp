@@ -53,6 +53,7 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
         entry->Ipv6IfIndex = fake.Ipv6IfIndex;
         entry->OperStatus = fake.OperStatus;
         entry->IfType = fake.IfType;
+        entry->FriendlyName = const_cast<PWCHAR>(L"Conexión de banda ancha"); // no connection has it here
         entry->Next = i + 1 < PresentedCount ? &buffer[i + 1] : nullptr;
         if (fake.Name) {
             char* name = names + i * NameBytes;
