@@ -39,9 +39,9 @@ static void FocusToggleSwitch(HWND window)
 
 // The window refuses every click and close until it hears that the pass has ended, so the message
 // must arrive: a full queue is waited out for as long as the window exists.
-static void ReportPassDone(HWND window, int reachedMode)
+static void ReportPassDone(HWND window, int reachedMode, PassProblem problem)
 {
-    while (!PostMessageProc(window, WM_TOGGLE_DONE, static_cast<WPARAM>(reachedMode), 0)) {
+    while (!PostMessageProc(window, WM_TOGGLE_DONE, static_cast<WPARAM>(reachedMode), problem)) {
         if (!IsWindow(window))
             return;
         Sleep(PostRetryMs);
@@ -51,13 +51,9 @@ static void ReportPassDone(HWND window, int reachedMode)
 DWORD WINAPI ToggleWorker(LPVOID windowHandle)
 {
     HWND window = static_cast<HWND>(windowHandle);
-    int requestedMode = RequestedMode;
-    if (requestedMode == 1)
-        EnableFilteringMode();
-    else
-        DisableFilteringMode(SwitchedOffByUser);
+    PassProblem problem = RequestedMode == 1 ? EnableFilteringMode() : DisableFilteringMode(SwitchedOffByUser);
     // The window shows what the system now is, not what was asked for: a pass may have changed nothing.
-    ReportPassDone(window, DetectFilteringMode());
+    ReportPassDone(window, DetectFilteringMode(), problem);
     return 0;
 }
 
@@ -148,7 +144,7 @@ static void RestoreAndClose(HWND window)
     SetWaitCursor();
     ShowState(window);
     UpdateWindow(window);
-    DisableFilteringMode(WindowClosing);
+    DisableFilteringMode(WindowClosing); // the window is going: nothing is told
     CurrentMode = 0;
     BusyFlag = 0;
     DestroyWindow(window);
@@ -173,7 +169,33 @@ static void OnCommand(HWND window, WPARAM wParam)
         StartToggle(window, CurrentMode == 0 ? 1 : 0);
 }
 
-static void OnToggleDone(HWND window, WPARAM reachedMode)
+// One sentence for each reason a pass fell short, so that a user whose click changed nothing learns why.
+static const wchar_t* ProblemText(LPARAM problem)
+{
+    switch (problem) {
+    case SavedSettingsNotWritten:
+        return L"No se pudieron guardar sus servidores DNS en nublaro.txt, así que no se ha cambiado nada.";
+    case SavedSettingsNotRead:
+        return L"No se pudo leer nublaro.txt, quizá porque otro programa lo tiene abierto, así que no se ha "
+               L"cambiado nada.";
+    case DnsSetByPolicy:
+        return L"Una directiva de este equipo fija sus servidores DNS, así que el filtro no tendría efecto.";
+    case EncryptedDnsRequired:
+        return L"Una directiva de este equipo exige DNS cifrado, y con el filtro no se resolvería ningún nombre.";
+    case NoAdapterConnected:
+        return L"No hay ningún adaptador de red conectado.";
+    case ServersNotRead:
+        return L"No se pudieron leer los servidores DNS de un adaptador, así que se ha dejado como estaba.";
+    case FilterNotApplied:
+        return L"No se pudieron cambiar los servidores DNS de todos los adaptadores.";
+    case ServersNotGivenBack:
+        return L"No se pudieron devolver todos sus servidores DNS; se volverá a intentar al desactivar de nuevo.";
+    }
+    return nullptr;
+}
+
+// The window shows the new state before anything else happens, and only then tells why the pass fell short.
+static void OnToggleDone(HWND window, WPARAM reachedMode, LPARAM problem)
 {
     HWND toggle = GetDlgItem(window, IDC_TOGGLE);
     CurrentMode = static_cast<int>(reachedMode);
@@ -185,6 +207,11 @@ static void OnToggleDone(HWND window, WPARAM reachedMode)
     FocusToggleSwitch(window);
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     ShowState(window);
+    const wchar_t* text = ProblemText(problem);
+    if (text) {
+        UpdateWindow(window);
+        MessageBoxW(window, text, L"Nublaro", MB_OK | MB_ICONWARNING);
+    }
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -222,7 +249,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         OnCommand(window, wParam);
         return 0;
     case WM_TOGGLE_DONE:
-        OnToggleDone(window, wParam);
+        OnToggleDone(window, wParam, lParam);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

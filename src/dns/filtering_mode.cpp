@@ -19,26 +19,10 @@ static void ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& pla
     }
 }
 
-void EnableFilteringMode()
-{
-    AdapterRecord adapters[MaxAdapters];
-    AdapterRecord rows[MaxAdapters];
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
-    int rowCount = LoadSavedSettings(rows, MaxAdapters);
-
-    SwitchingPlan plan = PlanSwitchOn(adapters, count, rows, rowCount);
-    // Nothing is switched unless the record holds the servers from before filtering: without them, the
-    // next switch-off would hand out automatic servers in place of the user's own.
-    if (!plan.RowsChanged || WriteSavedSettings(rows, plan.RowCount))
-        ApplyChanges(adapters, plan);
-    RunNetshScript(); // whatever it did, the window tells the mode from what the system shows
-    FlushResolverCache();
-}
-
 // The pass's adapters and each row's interface as they are now, read by name: that works for an
 // adapter that is gone or down, and for a family that is not bound.
 static void GatherAftermath(const AdapterRecord* adapters, int count, const AdapterRecord* rows, int rowCount,
-                            SwitchOffAftermath& after)
+                            PassAftermath& after)
 {
     after.AdapterCount = count;
     for (int i = 0; i < count; ++i) {
@@ -51,11 +35,31 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Adap
     }
 }
 
-void DisableFilteringMode(SwitchOffCause cause)
+PassProblem EnableFilteringMode()
 {
     AdapterRecord adapters[MaxAdapters];
     AdapterRecord rows[MaxAdapters];
-    SwitchOffAftermath after;
+    PassAftermath after;
+    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
+    int rowCount = LoadSavedSettings(rows, MaxAdapters);
+
+    SwitchingPlan plan = PlanSwitchOn(adapters, count, rows, rowCount);
+    // Nothing is switched unless the record holds the servers from before filtering: without them, the
+    // next switch-off would hand out automatic servers in place of the user's own.
+    after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(rows, plan.RowCount);
+    if (after.SavedSettingsWritten)
+        ApplyChanges(adapters, plan);
+    after.NetshFinished = RunNetshScript();
+    GatherAftermath(adapters, count, rows, 0, after);
+    FlushResolverCache();
+    return SwitchOnProblem(rowCount, after);
+}
+
+PassProblem DisableFilteringMode(SwitchOffCause cause)
+{
+    AdapterRecord adapters[MaxAdapters];
+    AdapterRecord rows[MaxAdapters];
+    PassAftermath after;
     // Adapters that are down are restored too when filtering has them: one may have gone down since the
     // switch-on. Those that are down and unfiltered are left out before the cap of 32 applies.
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &after.AdapterListIsWhole);
@@ -70,4 +74,5 @@ void DisableFilteringMode(SwitchOffCause cause)
     if (RecordMayGo(rows, rowCount, plan, after))
         DeleteFileW(StateFilePath); // best effort, as every clean-up
     FlushResolverCache();
+    return SwitchOffProblem(rowCount, plan, after);
 }

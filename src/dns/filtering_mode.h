@@ -3,5 +3,6 @@
 
 #include "dns/switching_plan.h"
 
-void EnableFilteringMode();
-void DisableFilteringMode(SwitchOffCause cause);
+// Each returns what kept it from doing all it was asked, if anything.
+PassProblem EnableFilteringMode();
+PassProblem DisableFilteringMode(SwitchOffCause cause);

@@ -132,6 +132,15 @@ static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
     return ReadsBackAs(now.Ipv6State, now.Ipv6Servers, applied);
 }
 
+static bool AllChangesTookEffect(const SwitchingPlan& plan, const PassAftermath& after)
+{
+    for (int i = 0; i < plan.ChangeCount; ++i) {
+        if (!TookEffect(plan.Changes[i], after.Adapters[plan.Changes[i].Adapter]))
+            return false;
+    }
+    return true;
+}
+
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
 // A family that cannot be read may still hold the filter.
 static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wchar_t* saved)
@@ -141,7 +150,7 @@ static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wcha
 
 // A row that names no adapter listed here and no interface key of this machine is another machine's
 // (the folder may be synced or carried on a stick): its servers can only come back there.
-static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterface, const SwitchOffAftermath& after)
+static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterface, const PassAftermath& after)
 {
     return FindByName(after.Adapters, after.AdapterCount, row.Name) >= 0 ||
            rowInterface.Ipv4State != NoInterfaceKey || rowInterface.Ipv6State != NoInterfaceKey;
@@ -150,14 +159,11 @@ static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterf
 // The record may go only once the system shows that nothing needs it any more: every adapter was
 // seen, netsh finished, every restore reads back in full, every row belongs here, and no interface a
 // row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
-bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const SwitchOffAftermath& after)
+bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
 {
-    if (rowCount == SavedSettingsUnreadable || !after.NetshFinished || !after.AdapterListIsWhole)
+    if (rowCount == SavedSettingsUnreadable || !after.NetshFinished || !after.AdapterListIsWhole ||
+        !AllChangesTookEffect(plan, after))
         return false;
-    for (int i = 0; i < plan.ChangeCount; ++i) {
-        if (!TookEffect(plan.Changes[i], after.Adapters[plan.Changes[i].Adapter]))
-            return false;
-    }
     for (int i = 0; i < rowCount; ++i) {
         const AdapterRecord& now = after.RowInterfaces[i];
         if (!BelongsHere(rows[i], now, after) ||
@@ -166,4 +172,64 @@ bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& p
             return false;
     }
     return true;
+}
+
+static bool BoundAndUnreadable(ULONG interfaceIndex, NameServerState state)
+{
+    return interfaceIndex != 0 && state == ServersUnreadable;
+}
+
+static bool AnyServersUnreadable(const PassAftermath& after)
+{
+    for (int i = 0; i < after.AdapterCount; ++i) {
+        const AdapterRecord& adapter = after.Adapters[i];
+        if (BoundAndUnreadable(adapter.Ipv4InterfaceIndex, adapter.Ipv4State) ||
+            BoundAndUnreadable(adapter.Ipv6InterfaceIndex, adapter.Ipv6State))
+            return true;
+    }
+    return false;
+}
+
+static bool BoundAndUnfiltered(const AdapterRecord& adapter, IpFamily family)
+{
+    ULONG index = family == Ipv4Family ? adapter.Ipv4InterfaceIndex : adapter.Ipv6InterfaceIndex;
+    return index != 0 && !FamilyIsFiltered(adapter, family);
+}
+
+// Also true for an adapter that a full record had no room for, which was never switched.
+static bool AnyFamilyUnfiltered(const PassAftermath& after)
+{
+    for (int i = 0; i < after.AdapterCount; ++i) {
+        if (BoundAndUnfiltered(after.Adapters[i], Ipv4Family) || BoundAndUnfiltered(after.Adapters[i], Ipv6Family))
+            return true;
+    }
+    return false;
+}
+
+// Told in this order, the first that holds: the one that stopped the whole pass before one that
+// stopped a part of it.
+PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)
+{
+    if (after.AdapterCount == 0)
+        return NoAdapterConnected;
+    if (rowCount == SavedSettingsUnreadable)
+        return SavedSettingsNotRead;
+    if (!after.SavedSettingsWritten)
+        return SavedSettingsNotWritten;
+    if (AnyServersUnreadable(after))
+        return ServersNotRead;
+    return AnyFamilyUnfiltered(after) ? FilterNotApplied : NoProblem;
+}
+
+// Servers the record keeps for an adapter that is gone, or for another machine, are not a failure:
+// they wait where they belong.
+PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
+{
+    if (rowCount == SavedSettingsUnreadable)
+        return SavedSettingsNotRead;
+    if (AnyServersUnreadable(after))
+        return ServersNotRead;
+    if (!after.NetshFinished || !after.AdapterListIsWhole || !AllChangesTookEffect(plan, after))
+        return ServersNotGivenBack;
+    return NoProblem;
 }

@@ -29,14 +29,31 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount,
                             SwitchOffCause cause);
 
-// What a switch-off finds once its changes are made.
-struct SwitchOffAftermath {
-    bool NetshFinished;      // the pass's netsh script, if it had one, ran to its end
-    bool AdapterListIsWhole; // as EnumerateAdapters told it for the pass's adapters
+// What a pass finds once its changes are made.
+struct PassAftermath {
+    bool SavedSettingsWritten; // a switch-on wrote the rows its plan changed (or had none to write)
+    bool NetshFinished;        // the pass's netsh script, if it had one, ran to its end
+    bool AdapterListIsWhole;   // as EnumerateAdapters told it for the pass's adapters
     int AdapterCount;
     AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
-    AdapterRecord RowInterfaces[MaxAdapters]; // for each row, the interface it names, read by that name
+    AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
 };
 
 // Whether the record may go after a switch-off that carried out this plan.
-bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const SwitchOffAftermath& after);
+bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after);
+
+// Why a pass did not do all that was asked of it, each told to the user in a sentence of its own.
+enum PassProblem {
+    NoProblem,
+    SavedSettingsNotWritten, // the servers from before could not be saved, so nothing was switched
+    SavedSettingsNotRead,    // the saved servers could not be read, so nothing was changed
+    DnsSetByPolicy,
+    EncryptedDnsRequired,
+    NoAdapterConnected,
+    ServersNotRead,      // an adapter's servers could not be read, so it was left as it is
+    FilterNotApplied,    // an adapter did not take the filter
+    ServersNotGivenBack, // a restore did not take effect; the record is kept for the next switch-off
+};
+
+PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after);
+PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after);

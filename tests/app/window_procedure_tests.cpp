@@ -59,9 +59,18 @@ protected:
         if (!window)
             GTEST_SKIP() << "no window can be created here (no display)";
         toggle = GetDlgItem(window, IDC_TOGGLE);
+        StartAnsweringMessageBoxes(window);
     }
     void TearDown() override
     {
+        std::vector<AnsweredMessageBox> boxes = StopAnsweringMessageBoxes();
+        if (window) {
+            EXPECT_EQ(boxes.size(), expectedBoxes.size()) << "no message when all happened as asked";
+            for (size_t i = 0; i < boxes.size() && i < expectedBoxes.size(); ++i) {
+                EXPECT_EQ(boxes[i].Text, expectedBoxes[i]);
+                EXPECT_EQ(boxes[i].SwitchTextThen, L"Modo nublaro desactivado") << "the new state comes first";
+            }
+        }
         if (window && IsWindow(window)) {
             BusyFlag = 0;
             CurrentMode = 0;
@@ -87,6 +96,7 @@ protected:
     ScopedOverride<PostMessageFn*> posts{PostMessageProc};
     HWND window = nullptr;
     HWND toggle = nullptr;
+    std::vector<std::wstring> expectedBoxes; // the sentences the test's passes are to end with
 };
 
 TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
@@ -123,6 +133,8 @@ TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
     Click();
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0);
+    expectedBoxes = {L"No se pudieron guardar sus servidores DNS en nublaro.txt, así que no se ha cambiado nada.",
+                     L"No hay ningún adaptador de red conectado."};
 }
 
 TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)

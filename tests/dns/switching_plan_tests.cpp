@@ -29,6 +29,7 @@ enum Aftermath {
     NetshDidNotFinish,
     FirstServerOnly,       // as after a failed "add" line, or a power cut between two lines
     StoredInCanonicalForm, // as Windows may store an IPv6 address
+    RecordNotWritten,      // a switch-on's rows cannot be saved, so it changes nothing
 };
 
 struct Interface {
@@ -56,6 +57,7 @@ struct PassCase {
     const wchar_t* Changes; // "<name>/4=<list>" or "<name>/6=<list>", in order; "filter" for its list
     bool RecordGoes = false; // switch-off: whether the record may go once the changes had their aftermath
     Aftermath After = ChangesTakeEffect;
+    PassProblem Problem = NoProblem; // what the user is told then
 };
 
 static const PassCase Cases[] = {
@@ -75,13 +77,20 @@ static const PassCase Cases[] = {
      {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter"},
     {"the first of two rows whose names differ in case is refreshed", SwitchOn, {{L"A", Ipv4Only, L"10.3.3.3", L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
-    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoRecord, nullptr, L""},
-    {"a locked record stops every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedRecord, nullptr, L""},
+    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoRecord, nullptr, L"", false,
+     ChangesTakeEffect, NoAdapterConnected},
+    {"a locked record stops every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedRecord, nullptr, L"",
+     false, ChangesTakeEffect, SavedSettingsNotRead},
+    {"so does a record that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoRecord,
+     L"A|10.0.0.1|\n", L"A/4=filter", false, RecordNotWritten, SavedSettingsNotWritten},
     {"a family whose servers cannot be read is neither saved nor filtered, and its row stays", SwitchOn,
-     {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter"},
+     {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter", false,
+     ChangesTakeEffect, ServersNotRead},
     {"an adapter that a full record has no room for keeps its servers", SwitchOn,
      {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullRecord.c_str(), nullptr,
-     L"R1/4=filter"},
+     L"R1/4=filter", false, ChangesTakeEffect, FilterNotApplied},
+    {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoRecord,
+     L"A|10.0.0.1|\n", L"A/4=filter", false, ChangesFail, FilterNotApplied},
 
     {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
      {{L"A", Both, FILTER4, FILTER6}, {L"D", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nD|10.4.4.4|\n",
@@ -96,18 +105,18 @@ static const PassCase Cases[] = {
     {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", true},
     {"a locked record stops every change and stays", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedRecord,
-     nullptr, L"", false},
+     nullptr, L"", false, ChangesTakeEffect, SavedSettingsNotRead},
     {"a restore that did not take effect keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail, ServersNotGivenBack},
     {"so does one that took effect in part", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n",
-     nullptr, L"A/4=10.1.1.1,10.1.1.2", false, FirstServerOnly},
+     nullptr, L"A/4=10.1.1.1,10.1.1.2", false, FirstServerOnly, ServersNotGivenBack},
     {"so does a netsh that did not finish", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr,
-     L"A/4=10.1.1.1", false, NetshDidNotFinish},
+     L"A/4=10.1.1.1", false, NetshDidNotFinish, ServersNotGivenBack},
     {"a restore stored in another form of the same addresses took effect", SwitchOff,
      {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", true,
      StoredInCanonicalForm},
     {"a list of adapters that was cut keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut, ServersNotGivenBack},
     {"an adapter that is gone while its interface names the filter keeps the record", SwitchOff,
      {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
      nullptr, L"WiFi/4=192.0.2.53", false},
@@ -118,7 +127,8 @@ static const PassCase Cases[] = {
     {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
      L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
     {"a family whose servers cannot be read is not restored, and keeps the record", SwitchOff,
-     {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false},
+     {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false,
+     ChangesTakeEffect, ServersNotRead},
     {"closing gives back only what the record holds: a filter without a row stays", Close,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|\n", nullptr,
      L"A/4=192.0.2.53 A/6=", true},
@@ -220,26 +230,32 @@ static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* nam
     return record;
 }
 
-// The machine after the changes had their aftermath, gathered again as a switch-off does.
-static bool RecordGoesAfter(const PassCase& c, const SwitchingPlan& plan, const AdapterRecord* adapters, int count,
-                            const AdapterRecord* rows, int rowCount)
+// The machine after the changes had their aftermath, gathered again as the pass does.
+static const PassAftermath& SimulateAftermath(const PassCase& c, const SwitchingPlan& plan,
+                                              const AdapterRecord* adapters, int count, const AdapterRecord* rows,
+                                              int rowCount)
 {
     std::vector<Interface> machine = c.Machine;
     std::vector<std::wstring> stored(plan.ChangeCount);
-    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail; ++i) {
+    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail && c.After != RecordNotWritten; ++i) {
         stored[i] = Stored(plan.Changes[i].Servers, c.After);
         Interface* changed = Find(machine, adapters[plan.Changes[i].Adapter].Name);
         (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = stored[i].c_str();
     }
-    static SwitchOffAftermath after;
+    static PassAftermath after;
+    after.SavedSettingsWritten = c.After != RecordNotWritten;
     after.NetshFinished = c.After != NetshDidNotFinish;
     after.AdapterListIsWhole = c.After != AdapterListCut;
     after.AdapterCount = count;
-    for (int i = 0; i < count; ++i)
-        after.Adapters[i] = Current(machine, adapters[i].Name);
+    for (int i = 0; i < count; ++i) {
+        AdapterRecord now = Current(machine, adapters[i].Name);
+        now.Ipv4InterfaceIndex = adapters[i].Ipv4InterfaceIndex;
+        now.Ipv6InterfaceIndex = adapters[i].Ipv6InterfaceIndex;
+        after.Adapters[i] = now;
+    }
     for (int i = 0; i < rowCount; ++i)
         after.RowInterfaces[i] = Current(machine, rows[i].Name);
-    return RecordMayGo(rows, rowCount, plan, after);
+    return after;
 }
 
 TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
@@ -256,8 +272,12 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
-        if (c.Kind != SwitchOn) {
-            EXPECT_EQ(RecordGoesAfter(c, plan, adapters, count, rows, rowCount), c.RecordGoes);
+        const PassAftermath& after = SimulateAftermath(c, plan, adapters, count, rows, rowCount);
+        if (c.Kind == SwitchOn) {
+            EXPECT_EQ(SwitchOnProblem(rowCount, after), c.Problem);
+        } else {
+            EXPECT_EQ(RecordMayGo(rows, rowCount, plan, after), c.RecordGoes);
+            EXPECT_EQ(SwitchOffProblem(rowCount, plan, after), c.Problem);
         }
     }
 }
