@@ -37,6 +37,9 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Adap
 
 PassProblem EnableFilteringMode()
 {
+    PassProblem policy = PolicyProblem(ReadDnsClientPolicy());
+    if (policy != NoProblem)
+        return policy;
     AdapterRecord adapters[MaxAdapters];
     AdapterRecord rows[MaxAdapters];
     PassAftermath after;

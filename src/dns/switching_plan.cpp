@@ -206,6 +206,16 @@ static bool AnyFamilyUnfiltered(const PassAftermath& after)
     return false;
 }
 
+// Servers a policy sets replace every adapter's own, so the filter would change nothing while the window
+// said it was on. With encrypted DNS required, servers that Windows knows no encryption for, as the
+// filter's, resolve no name at all.
+PassProblem PolicyProblem(const DnsClientPolicy& policy)
+{
+    if (wcsspn(policy.NameServer, L" \t\r\n,;") != wcslen(policy.NameServer))
+        return DnsSetByPolicy;
+    return policy.DoHPolicy == EncryptedDnsRequiredPolicy ? EncryptedDnsRequired : NoProblem;
+}
+
 // Told in this order, the first that holds: the one that stopped the whole pass before one that
 // stopped a part of it.
 PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dns/adapter_inventory.h"
+#include "dns/dns_client_policy.h"
 
 // One family of one gathered adapter, and the list it is to get (a gathered row's, or a constant).
 struct FamilyChange {
@@ -55,5 +56,7 @@ enum PassProblem {
     ServersNotGivenBack, // a restore did not take effect; the record is kept for the next switch-off
 };
 
+// Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
+PassProblem PolicyProblem(const DnsClientPolicy& policy);
 PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after);
 PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after);

@@ -101,6 +101,20 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
 
 // The record goes only once the system shows that nothing needs it: not after a restore that did not
 // take effect, nor while an adapter unplugged when filtered keeps the filter in its interface's keys.
+TEST_F(FilteringModeTest, SwitchesNothingOnWhileAPolicyDecidesDns)
+{
+    const wchar_t key[] = L"SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient";
+    const DWORD required = 3;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"NameServer", REG_SZ, L"10.0.0.53", 20), ERROR_SUCCESS);
+    EXPECT_EQ(EnableFilteringMode(), DnsSetByPolicy);
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key, L"NameServer");
+    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key, L"DoHPolicy", REG_DWORD, &required, 4), ERROR_SUCCESS);
+    EXPECT_EQ(EnableFilteringMode(), EncryptedDnsRequired);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key);
+    ExpectSeededServers();
+    EXPECT_FALSE(FileExists(savedPath));
+}
+
 TEST_F(FilteringModeTest, KeepsTheRecordWhileAnyFamilyStillNeedsIt)
 {
     adapters[3].OperStatus = IfOperStatusUp;

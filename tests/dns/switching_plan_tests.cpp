@@ -282,6 +282,29 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
     }
 }
 
+TEST(SwitchingPlan, LeavesDnsToAPolicyThatDecidesIt)
+{
+    const struct {
+        const wchar_t* NameServer;
+        DWORD DoHPolicy;
+        PassProblem Problem;
+    } rows[] = {
+        {L"", 0, NoProblem},
+        {L" ,; ", 2, NoProblem},
+        {L"10.0.0.53 10.0.0.54", 0, DnsSetByPolicy},
+        {L"?", 3, DnsSetByPolicy}, // a value there that cannot be read
+        {L"", 3, EncryptedDnsRequired},
+        {L"", 1, NoProblem}, // encrypted DNS prohibited
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "\"" << row.NameServer << "\" " << row.DoHPolicy);
+        DnsClientPolicy policy = {};
+        wcscpy(policy.NameServer, row.NameServer);
+        policy.DoHPolicy = row.DoHPolicy;
+        EXPECT_EQ(PolicyProblem(policy), row.Problem);
+    }
+}
+
 // The record is the one input a program without administrator rights controls. Whatever it holds, a
 // switch-off reads and plans without crashing or hanging, and hands on only address literals (the
 // applier gives the system call and netsh the very list it keeps).
