@@ -2,11 +2,14 @@
 #include <windows.h>
 
 #include "app/main_window.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
 #include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 
-static const wchar_t ElevationWarning[] = L"Se requieren permisos de administrador para modificar las DNS del sistema.";
+static const wchar_t OpenInAnotherSession[] = L"Nublaro ya está abierto en otra sesión.";
+// How long a second copy looks for the first one's window, which may still be starting.
+static const DWORD FirstWindowWaitMs = 5000;
 
 static HICON LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric)
 {
@@ -29,12 +32,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
 {
     RestrictDllSearchToSystemFolder();
     if (!IsProcessElevated()) {
-        if (!RelaunchElevated(commandLine))
-            MessageBoxW(nullptr, ElevationWarning, L"Nublaro", MB_OK | MB_ICONWARNING);
+        StartWithoutRights(commandLine);
         return 0;
     }
-    // One window at a time: another copy's switch-off could delete the record this one has just written.
-    if (BringOtherCopyToFront())
+    // One copy per machine: another copy's switch-off could delete the record this one has just written.
+    InstanceVerdict verdict = SettleSingleInstance(InstanceLockName, FirstWindowWaitMs);
+    if (verdict == OtherCopyInAnotherSession)
+        MessageBoxW(nullptr, OpenInAnotherSession, L"Nublaro", MB_OK | MB_ICONINFORMATION);
+    if (verdict != RunThisCopy)
         return 0;
 
     InitializePaths();

@@ -4,7 +4,7 @@
 #include "app/window_state.h"
 #include "app/window_procedure.h"
 
-static const wchar_t MainWindowClass[] = L"NublaroWnd";
+const wchar_t MainWindowClass[] = L"NublaroWnd";
 
 ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon)
 {
@@ -35,16 +35,4 @@ HWND CreateMainWindow(HINSTANCE instance)
 
     return CreateWindowExW(0, MainWindowClass, L"Nublaro", MainWindowStyle, x, y, width, height, nullptr, nullptr,
                            instance, nullptr);
-}
-
-// Asynchronous: the other copy's window does not answer while it restores the servers at closing.
-bool BringOtherCopyToFront()
-{
-    HWND other = FindWindowW(MainWindowClass, nullptr);
-    if (!other)
-        return false;
-    if (IsIconic(other))
-        ShowWindowAsync(other, SW_RESTORE);
-    SetForegroundWindow(other);
-    return true;
 }

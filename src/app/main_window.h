@@ -7,8 +7,7 @@ const int ClientWidth = 400;
 const int ClientHeight = 200;
 const DWORD MainWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int AppIconId = 101;
+extern const wchar_t MainWindowClass[];
 
 ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon);
 HWND CreateMainWindow(HINSTANCE instance);
-// Returns whether another copy's window exists; it is then brought to the front.
-bool BringOtherCopyToFront();

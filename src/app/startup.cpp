@@ -3,12 +3,14 @@
 
 #include <strsafe.h>
 
+#include "app/single_instance.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
 
 ShellExecuteExFn* ShellExecuteExProc = ShellExecuteExW;
+decltype(&OpenProcessToken) OpenProcessTokenProc = OpenProcessToken;
 GetSystemWindowsDirectoryFn* GetSystemWindowsDirectoryProc = GetSystemWindowsDirectoryW;
 
 // The relaunch leaves this in the environment of the copy it starts; the command line stays the user's.
@@ -22,10 +24,10 @@ void RestrictDllSearchToSystemFolder()
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-bool IsProcessElevated()
+bool IsProcessElevated(HANDLE process)
 {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!OpenProcessTokenProc(process, TOKEN_QUERY, &token))
         return false;
 
     TOKEN_ELEVATION elevation = {};
@@ -61,6 +63,17 @@ int RelaunchElevated(const wchar_t* parameters)
     if (info.hProcess)
         CloseHandle(info.hProcess);
     return 1;
+}
+
+static const wchar_t ElevationWarning[] = L"Se requieren permisos de administrador para modificar las DNS del sistema.";
+
+// A second start needs no consent prompt just to bring the window back.
+void StartWithoutRights(const wchar_t* commandLine)
+{
+    if (HandOffToRunningCopy())
+        return;
+    if (!RelaunchElevated(commandLine))
+        MessageBoxW(nullptr, ElevationWarning, L"Nublaro", MB_OK | MB_ICONWARNING);
 }
 
 // The saved settings live beside the executable. A path that had to be cut would name another

@@ -2,6 +2,7 @@
 #include "app/window_procedure.h"
 
 #include "app/painting.h"
+#include "app/single_instance.h"
 #include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 #include "dns/filtering_mode.h"
@@ -107,8 +108,21 @@ static bool OnActivate(HWND window, WPARAM wParam)
     return true;
 }
 
+// A second start of Nublaro asks this window to come forward; it may run without administrator rights,
+// and Windows drops messages from a process of lower integrity unless the window admits them.
+static UINT ComeForwardMessage;
+
+static void ComeForward(HWND window)
+{
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+}
+
 static void OnCreate(HWND window, const CREATESTRUCTW* creation)
 {
+    ComeForwardMessage = RegisterWindowMessageW(ComeForwardMessageName);
+    ChangeWindowMessageFilterEx(window, ComeForwardMessage, MSGFLT_ALLOW, nullptr);
     RegularFont = CreateStatusFont(FW_NORMAL);
     BoldFont = CreateStatusFont(FW_BOLD);
     CreateToggleSwitch(window, creation->hInstance);
@@ -216,6 +230,10 @@ static void OnToggleDone(HWND window, WPARAM reachedMode, LPARAM problem)
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == ComeForwardMessage && message != 0) {
+        ComeForward(window);
+        return 0;
+    }
     switch (message) {
     case WM_CREATE:
         OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));

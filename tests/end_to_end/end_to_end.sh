@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real Nublaro.exe as a user would, on a machine with one operational adapter: it clicks the
-# switch and presses Space, kills and restarts the program, starts a second copy, and closes it with
-# Alt+F4, checking each time what the window shows, what the adapter's DNS servers are and what
-# "nublaro.txt" holds.
+# switch and presses Space, kills and restarts the program, starts a second copy, closes it with Alt+F4
+# and starts two copies at once, checking each time what the window shows, what the adapter's DNS
+# servers are and what "nublaro.txt" holds.
 #
 # Usage: end_to_end.sh <folder of the built programs> <folder for the screenshots>
 set -euo pipefail
@@ -57,6 +57,8 @@ exitCode=0
 (cd "$folder" && exec timeout 60 wine "$executable" </dev/null >/dev/null 2>&1) || exitCode=$?
 [ "$exitCode" -eq 0 ] || fail "the second copy exited with $exitCode"
 [ "$(xdotool search --name '^Nublaro$' | wc -l)" -eq 1 ] || fail "a second window appeared"
+# The first copy comes forward itself, once it reads the second one's request.
+for tries in $(seq 1 50); do [ "$(foreground_class "$bin")" = NublaroWnd ] && break; sleep 0.1; done
 [ "$(foreground_class "$bin")" = NublaroWnd ] || fail "$(foreground_class "$bin") is in front, not Nublaro"
 # Without a window manager, Wine leaves Notepad's X window over the one in front.
 { kill "$notepad"; wait "$notepad"; } 2>/dev/null || true
@@ -68,4 +70,27 @@ close_with_alt_f4 || exitCode=$?
 [ "$exitCode" -eq 0 ] || fail "exit code $exitCode"
 expect_servers "after closing" "$adapter" "192.0.2.53,192.0.2.54" "fd00::53"
 [ ! -e "$saved" ] || fail "nublaro.txt is still there after closing"
+
+echo "7. Two copies started at once give one window, and the other copy ends with 0"
+(cd "$folder" && exec wine "$executable" </dev/null >/dev/null 2>&1) &
+first=$!
+(cd "$folder" && exec wine "$executable" </dev/null >/dev/null 2>&1) &
+second=$!
+for tries in $(seq 1 600); do
+    kill -0 "$first" 2>/dev/null && kill -0 "$second" 2>/dev/null || break
+    sleep 0.1
+done
+ended=$first program=$second
+kill -0 "$first" 2>/dev/null && ended=$second program=$first
+if kill -0 "$ended" 2>/dev/null; then
+    kill -9 "$first" "$second"
+    fail "both copies run"
+fi
+exitCode=0
+wait "$ended" || exitCode=$?
+[ "$exitCode" -eq 0 ] || fail "the copy that ended exited with $exitCode"
+window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$program" --name '^Nublaro$' | head -n 1) ||
+    fail "the copy that runs shows no window"
+[ "$(xdotool search --onlyvisible --name '^Nublaro$' | wc -l)" -eq 1 ] || fail "two windows appeared"
+close_with_alt_f4 || fail "the copy that ran exited with $?"
 echo "End to end: all steps passed"
