@@ -27,7 +27,7 @@ static DWORD EntryTypeOfConnection(const RasCalls& ras, const wchar_t* connectio
     if (ras.EnumConnections(connections, &bytes, &count) != ERROR_SUCCESS)
         return 0;
     for (DWORD i = 0; i < count && i < MaxDialUpConnections; ++i) {
-        if (wcscmp(connections[i].szEntryName, connectionName) != 0)
+        if (CompareStringOrdinal(connections[i].szEntryName, -1, connectionName, -1, TRUE) != CSTR_EQUAL)
             continue;
         EntryBuffer buffer = {};
         buffer.Entry.dwSize = sizeof(RASENTRYW);

@@ -14,8 +14,8 @@
 #include "support/window_under_test.h"
 
 // Who holds the lock's name: nobody, a program without rights (its object has no owner of
-// Administrators), or another copy, which goes on running or is just ending.
-enum Holder { Nobody, Squatter, OtherCopy, EndingCopy };
+// Administrators), or another copy.
+enum Holder { Nobody, Squatter, OtherCopy };
 
 static std::wstring UniqueLockName()
 {
@@ -23,22 +23,25 @@ static std::wstring UniqueLockName()
     return L"Global\\NublaroTest." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++made);
 }
 
-// Holds a mutex of that name on a thread of its own, as another process would, until released or for
-// holdMs.
-static std::thread HoldLock(const std::wstring& name, Holder holder, HANDLE release, HANDLE made)
+// Takes the name as another process would, on a thread that holds it for heldMs.
+static std::thread TakeName(const std::wstring& name, Holder holder, DWORD heldMs)
 {
-    return std::thread([=] {
-        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
-        if (holder != Squatter)
+    HANDLE taken = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    std::thread thread([=] {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (holder == OtherCopy)
             ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:P(A;;GA;;;BA)", SDDL_REVISION_1,
-                                                                 &attributes.lpSecurityDescriptor, nullptr);
+                                                                 &descriptor, nullptr);
+        SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
         HANDLE lock = CreateMutexW(&attributes, TRUE, name.c_str());
-        SetEvent(made);
-        WaitForSingleObject(release, holder == EndingCopy ? 200 : INFINITE);
-        ReleaseMutex(lock);
-        CloseHandle(lock);
-        LocalFree(attributes.lpSecurityDescriptor);
+        SetEvent(taken);
+        Sleep(heldMs);
+        CloseHandle(lock); // the thread ends, and the lock with it
+        LocalFree(descriptor);
     });
+    WaitForSingleObject(taken, INFINITE);
+    CloseHandle(taken);
+    return thread;
 }
 
 static BOOL WINAPI OwnTokenNotElevated(HANDLE process, DWORD access, PHANDLE token)
@@ -91,34 +94,27 @@ TEST_F(SingleInstanceTest, RunsOneCopyPerMachineThatNoProgramWithoutRightsCanBlo
 {
     const struct {
         Holder Holds;
+        DWORD HeldMs;
         bool WindowHere; // a window of Nublaro's class in an elevated process, on this desktop
         InstanceVerdict Verdict;
     } rows[] = {
-        {Nobody, true, RunThisCopy},
-        {Squatter, true, RunThisCopy},
-        {OtherCopy, true, OtherCopyCameForward},
-        {OtherCopy, false, OtherCopyInAnotherSession},
-        {EndingCopy, false, RunThisCopy},
+        {Nobody, 0, true, RunThisCopy},
+        {Squatter, 1000, true, RunThisCopy},
+        {OtherCopy, 1000, true, OtherCopyCameForward},
+        {OtherCopy, 1000, false, OtherCopyInAnotherSession},
+        {OtherCopy, 100, false, RunThisCopy}, // a copy that is ending
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.Holds << " " << row.WindowHere);
+        SCOPED_TRACE(testing::Message() << row.Holds << " " << row.HeldMs << " " << row.WindowHere);
         std::wstring name = UniqueLockName();
-        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        HANDLE made = CreateEventW(nullptr, TRUE, row.Holds == Nobody, nullptr);
-        std::thread holder;
-        if (row.Holds != Nobody)
-            holder = HoldLock(name, row.Holds, release, made);
-        WaitForSingleObject(made, INFINITE);
+        std::thread holder = row.Holds != Nobody ? TakeName(name, row.Holds, row.HeldMs) : std::thread();
         ShowWindow(window, SW_MINIMIZE);
         OpenProcessTokenProc = row.WindowHere ? OpenProcessToken : NoTokenElevated;
 
-        EXPECT_EQ(SettleSingleInstance(name.c_str(), 1000), row.Verdict);
+        EXPECT_EQ(SettleSingleInstance(name.c_str(), 500), row.Verdict);
         EXPECT_EQ(CameForward(), row.Verdict == OtherCopyCameForward);
-        SetEvent(release);
         if (holder.joinable())
             holder.join();
-        CloseHandle(release);
-        CloseHandle(made);
     }
 }
 
