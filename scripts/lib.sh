@@ -39,6 +39,10 @@ start_disposable_prefix() {
     wine wineboot -i </dev/null >/dev/null 2>&1
     # A program that crashes ends at once, instead of waiting in Wine's crash dialog for ever.
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+    # Keyboard cues (focus rectangles) only once the keyboard is used, as Windows has it by default;
+    # Wine shows them always.
+    wine reg add 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY /d 1000028012000000 /f \
+        </dev/null >/dev/null 2>&1
     if [ -n "${DISPLAY:-}" ]; then start_wine_desktop; fi
 }
 

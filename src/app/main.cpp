@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/window_procedure.h"
 #include "app/window_state.h"
 #include "dns/adapter_inventory.h"
 
@@ -22,6 +23,8 @@ static int RunMessageLoop()
 {
     MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)
+            ShowKeyboardCues(message.hwnd);
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

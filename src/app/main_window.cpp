@@ -1,6 +1,7 @@
 // The main window's class and the one centred, fixed-size window made from it.
 #include "app/main_window.h"
 
+#include "app/painting.h"
 #include "app/window_state.h"
 #include "app/window_procedure.h"
 
@@ -21,18 +22,34 @@ ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIco
     return RegisterClassExW(&windowClass);
 }
 
+// The work area of the monitor the user is at: the one under the pointer.
+static RECT WorkAreaUnderPointer()
+{
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(pointer, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    return monitor.rcWork;
+}
+
+// Made on that monitor first, so that it has the monitor's DPI from its very first message; then sized
+// for that DPI and centred in the work area.
 HWND CreateMainWindow(HINSTANCE instance)
 {
-    RECT frame = {0, 0, ClientWidth, ClientHeight};
-    AdjustWindowRectEx(&frame, MainWindowStyle, FALSE, 0);
+    RECT work = WorkAreaUnderPointer();
+    HWND window = CreateWindowExW(0, MainWindowClass, L"Nublaro", MainWindowStyle, work.left, work.top, 0, 0, nullptr,
+                                  nullptr, instance, nullptr);
+    if (!window)
+        return nullptr;
+
+    int dpi = GetDpiForWindow(window);
+    RECT frame = {0, 0, Scale(ClientWidth, dpi), Scale(ClientHeight, dpi)};
+    AdjustWindowRectExForDpi(&frame, MainWindowStyle, FALSE, 0, dpi);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-
-    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    int x = (screenWidth - width) / 2;
-    int y = (screenHeight - height) / 2;
-
-    return CreateWindowExW(0, MainWindowClass, L"Nublaro", MainWindowStyle, x, y, width, height, nullptr, nullptr,
-                           instance, nullptr);
+    int x = work.left + (work.right - work.left - width) / 2;
+    int y = work.top + (work.bottom - work.top - height) / 2;
+    SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return window;
 }

@@ -1,6 +1,11 @@
 // The main window's procedure, and the switching pass it runs on a worker thread.
 #include "app/window_procedure.h"
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/main_window.h"
 #include "app/painting.h"
 #include "app/single_instance.h"
 #include "app/window_state.h"
@@ -18,24 +23,15 @@ static void SetWaitCursor()
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
 }
 
-static void EnableToggleSwitch(HWND window, BOOL enable)
-{
-    EnableWindow(GetDlgItem(window, IDC_TOGGLE), enable);
-}
-
-// The switch names what the window shows, for assistive technology; the window is painted again.
+// The switch's name and check say what the window shows, for assistive technology, before it is
+// painted again.
 static void ShowState(HWND window)
 {
-    SetWindowTextW(GetDlgItem(window, IDC_TOGGLE), ToggleSwitchText());
+    HWND toggle = GetDlgItem(window, IDC_TOGGLE);
+    SetWindowTextW(toggle, ToggleSwitchText());
+    SendMessageW(toggle, BM_SETCHECK, CurrentMode == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    InvalidateRect(toggle, nullptr, FALSE);
     InvalidateRect(window, nullptr, TRUE);
-}
-
-// The switch has the keyboard focus whenever the window is active, so that Space switches as a click
-// does. A disabled switch loses the focus, so it is given back once the switch is enabled again.
-static void FocusToggleSwitch(HWND window)
-{
-    if (GetActiveWindow() == window)
-        SetFocus(GetDlgItem(window, IDC_TOGGLE));
 }
 
 // The window refuses every click and close until it hears that the pass has ended, so the message
@@ -60,11 +56,11 @@ DWORD WINAPI ToggleWorker(LPVOID windowHandle)
 
 void StartToggle(HWND window, int requestedMode)
 {
+    // The switch keeps the keyboard focus while the pass runs: clicks and Space are refused meanwhile.
     RequestedMode = requestedMode;
     BusyFlag = 1;
-    EnableToggleSwitch(window, FALSE);
-    SetWaitCursor();
     ShowState(window);
+    SetWaitCursor();
 
     HANDLE worker = CreateThreadProc(nullptr, 0, ToggleWorker, window, 0, nullptr);
     if (worker) {
@@ -72,10 +68,8 @@ void StartToggle(HWND window, int requestedMode)
         return;
     }
     BusyFlag = 0;
-    EnableToggleSwitch(window, TRUE);
-    FocusToggleSwitch(window);
-    SetCursor(LoadCursorW(nullptr, IDC_HAND)); // the wait cursor would stay until the mouse moves
     ShowState(window);
+    SetCursor(LoadCursorW(nullptr, IDC_HAND)); // the wait cursor would stay until the mouse moves
 }
 
 // Set while the user is away from the window. Coming back, they may have changed servers meanwhile, by
@@ -91,6 +85,19 @@ static void TellModeAgain(HWND window)
         return;
     CurrentMode = mode;
     ShowState(window);
+}
+
+// A click that brings the window back must not switch a state the user has not seen: when it finds
+// the mode changed, the window shows the new state and that click does nothing more.
+static LRESULT OnMouseActivate(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (AwaySinceDetection && !BusyFlag) {
+        int shown = CurrentMode;
+        TellModeAgain(window);
+        if (CurrentMode != shown)
+            return MA_ACTIVATEANDEAT;
+    }
+    return DefWindowProcW(window, WM_MOUSEACTIVATE, wParam, lParam);
 }
 
 // Returns whether the switch was given the focus; otherwise the default procedure handles the message.
@@ -119,22 +126,119 @@ static void ComeForward(HWND window)
     SetForegroundWindow(window);
 }
 
-static void OnCreate(HWND window, const CREATESTRUCTW* creation)
-{
-    ComeForwardMessage = RegisterWindowMessageW(ComeForwardMessageName);
-    ChangeWindowMessageFilterEx(window, ComeForwardMessage, MSGFLT_ALLOW, nullptr);
-    RegularFont = CreateStatusFont(FW_NORMAL);
-    BoldFont = CreateStatusFont(FW_BOLD);
-    CreateToggleSwitch(window, creation->hInstance);
-    AwaySinceDetection = false;
-}
+// Whether the switch shows a focus cue: as the window's UI state does for Windows' own controls, once a
+// key was pressed in the window. Kept here, since a window without a dialog's keyboard handling gets
+// no UI state changes of its own.
+static bool KeyboardUsed;
 
-static void OnDestroy()
+static void DeleteFonts()
 {
     if (RegularFont)
         DeleteObject(RegularFont);
     if (BoldFont)
         DeleteObject(BoldFont);
+}
+
+// The window's own icons, at the sizes of its DPI; they replace the class's, made for the system's DPI.
+static HICON WindowIcons[2];
+
+static void SetWindowIcons(HWND window, int dpi)
+{
+    const struct {
+        WPARAM Kind;
+        int Metric;
+    } icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+    for (int i = 0; i < 2; ++i) {
+        int size = GetSystemMetricsForDpi(icons[i].Metric, dpi);
+        HICON icon = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(AppIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        SendMessageW(window, WM_SETICON, icons[i].Kind, reinterpret_cast<LPARAM>(icon));
+        if (WindowIcons[i])
+            DestroyIcon(WindowIcons[i]);
+        WindowIcons[i] = icon;
+    }
+}
+
+static void TakeDpi(HWND window, int dpi)
+{
+    DeleteFonts();
+    RegularFont = CreateStatusFont(FW_NORMAL, dpi);
+    BoldFont = CreateStatusFont(FW_BOLD, dpi);
+    SetWindowIcons(window, dpi);
+}
+
+static bool ReadHighContrast()
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+static void OnCreate(HWND window, const CREATESTRUCTW* creation)
+{
+    ComeForwardMessage = RegisterWindowMessageW(ComeForwardMessageName);
+    ChangeWindowMessageFilterEx(window, ComeForwardMessage, MSGFLT_ALLOW, nullptr);
+    int dpi = GetDpiForWindow(window);
+    RegularFont = BoldFont = nullptr;
+    TakeDpi(window, dpi);
+    HighContrast = ReadHighContrast();
+    HWND toggle = CreateToggleSwitch(window, creation->hInstance, dpi);
+    SendMessageW(toggle, BM_SETCHECK, CurrentMode == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    // No focus cue until the keyboard is used in the window, as Windows does for its own controls,
+    // unless the user asked Windows to show them always.
+    BOOL alwaysShowCues = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShowCues, 0);
+    KeyboardUsed = alwaysShowCues != FALSE;
+    AwaySinceDetection = false;
+}
+
+// The window moved to a monitor of another scale: Windows suggests the frame for the same client area.
+static void OnDpiChanged(HWND window, int dpi, const RECT& suggested)
+{
+    TakeDpi(window, dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceToggleSwitch(GetDlgItem(window, IDC_TOGGLE), dpi);
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+static void OnSystemColoursChanged(HWND window)
+{
+    HighContrast = ReadHighContrast();
+    ShowState(window);
+}
+
+// The switch is drawn whole here, in place of the system's check box.
+static LRESULT OnCustomDraw(HWND window, const NMCUSTOMDRAW& draw)
+{
+    if (draw.dwDrawStage != CDDS_PREPAINT)
+        return CDRF_DODEFAULT;
+    HWND toggle = draw.hdr.hwndFrom;
+    bool pressed = (SendMessageW(toggle, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    bool focusCue = GetFocus() == toggle && KeyboardUsed;
+    DrawToggleSwitch(draw.hdc, draw.rc, pressed, focusCue, GetDpiForWindow(window));
+    return CDRF_SKIPDEFAULT;
+}
+
+void ShowKeyboardCues(HWND target)
+{
+    HWND window = GetAncestor(target, GA_ROOT);
+    if (KeyboardUsed || !window)
+        return;
+    KeyboardUsed = true;
+    InvalidateRect(GetDlgItem(window, IDC_TOGGLE), nullptr, FALSE);
+}
+
+static void OnDestroy()
+{
+    DeleteFonts();
+    for (HICON& icon : WindowIcons) {
+        if (icon)
+            DestroyIcon(icon);
+        icon = nullptr;
+    }
     if (BackgroundBrush)
         DeleteObject(BackgroundBrush);
     PostQuitMessage(0);
@@ -146,7 +250,7 @@ static void OnPaint(HWND window)
     HDC hdc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    PaintWindow(hdc, client);
+    PaintWindow(hdc, client, GetDpiForWindow(window));
     EndPaint(window, &paint);
 }
 
@@ -211,16 +315,10 @@ static const wchar_t* ProblemText(LPARAM problem)
 // The window shows the new state before anything else happens, and only then tells why the pass fell short.
 static void OnToggleDone(HWND window, WPARAM reachedMode, LPARAM problem)
 {
-    HWND toggle = GetDlgItem(window, IDC_TOGGLE);
     CurrentMode = static_cast<int>(reachedMode);
     BusyFlag = 0;
-    if (toggle) {
-        EnableWindow(toggle, TRUE);
-        InvalidateRect(toggle, nullptr, TRUE);
-    }
-    FocusToggleSwitch(window);
-    SetCursor(LoadCursorW(nullptr, IDC_HAND));
     ShowState(window);
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
     const wchar_t* text = ProblemText(problem);
     if (text) {
         UpdateWindow(window);
@@ -256,13 +354,31 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             break;
         SetWaitCursor();
         return TRUE;
-    case WM_DRAWITEM: {
-        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID != IDC_TOGGLE)
+    case WM_MOUSEACTIVATE:
+        return OnMouseActivate(window, wParam, lParam);
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom != IDC_TOGGLE || header->code != NM_CUSTOMDRAW)
             break;
-        DrawToggleSwitch(*item);
-        return TRUE;
+        return OnCustomDraw(window, *reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
     }
+    case WM_DPICHANGED:
+        OnDpiChanged(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, WindowBackground());
+        return 1;
+    }
+    case WM_UPDATEUISTATE:
+        if (LOWORD(wParam) == UIS_CLEAR && (HIWORD(wParam) & UISF_HIDEFOCUS))
+            ShowKeyboardCues(window);
+        break;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+        OnSystemColoursChanged(window);
+        break;
     case WM_COMMAND:
         OnCommand(window, wParam);
         return 0;

@@ -42,12 +42,11 @@ TEST_F(MainWindowTest, HasTheFixedClientSizeStyleAndTitle)
     EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrW(window, GCLP_HBRBACKGROUND)), BackgroundBrush);
 }
 
-TEST_F(MainWindowTest, IsCentredOnThePrimaryScreen)
+TEST_F(MainWindowTest, IsCentredOnTheWorkAreaOfItsMonitor)
 {
-    RECT frame;
+    RECT frame, work;
     GetWindowRect(window, &frame);
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    EXPECT_EQ(frame.left, (GetSystemMetrics(SM_CXSCREEN) - width) / 2);
-    EXPECT_EQ(frame.top, (GetSystemMetrics(SM_CYSCREEN) - height) / 2);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0); // the one monitor here
+    EXPECT_EQ(frame.left, work.left + (work.right - work.left - (frame.right - frame.left)) / 2);
+    EXPECT_EQ(frame.top, work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2);
 }

@@ -34,17 +34,24 @@ protected:
         BackgroundBrush = CreateSolidBrush(BackgroundColour);
         CurrentMode = 0;
         BusyFlag = 0;
+        HighContrast = false;
     }
     void TearDown() override
+    {
+        HighContrast = false;
+        Close();
+        DeleteObject(BackgroundBrush);
+        CurrentMode = 0;
+        BusyFlag = 0;
+    }
+    void Close()
     {
         if (dc) {
             SelectObject(dc, previousBitmap);
             DeleteObject(bitmap);
             DeleteDC(dc);
+            dc = nullptr;
         }
-        DeleteObject(BackgroundBrush);
-        CurrentMode = 0;
-        BusyFlag = 0;
     }
 
     COLORREF Pixel(int x, int y)
@@ -69,16 +76,12 @@ protected:
         Open(140, 56);
     }
 
-    void Draw(UINT itemState = 0)
+    void Draw(bool pressed = false, bool focusCue = false)
     {
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = IDC_TOGGLE;
-        item.hDC = dc;
-        item.rcItem = {0, 0, 140, 56};
-        item.itemState = itemState;
-        DrawToggleSwitch(item);
+        DrawToggleSwitch(dc, {0, 0, canvasWidth, canvasHeight}, pressed, focusCue, dpi);
     }
+
+    int dpi = 96;
 
     // The first row from the top where column x is not background.
     int TopEdge(int x)
@@ -107,31 +110,61 @@ protected:
     }
 };
 
-TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooks)
+TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooksAtEveryScaleAndInHighContrast)
 {
+    const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT),
+                   highlight = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT);
     const struct {
         const char* look;
         int mode, busy;
-        COLORREF leftOfCentre, rightOfCentre;
+        bool highContrast;
+        COLORREF leftOfCentre, centre, rightOfCentre;
     } looks[] = {
-        {"off", 0, 0, KnobColour, TrackOffColour},
-        {"on", 1, 0, TrackOnColour, KnobColour},
-        {"switching on", 0, 1, KnobColour, TrackOffColour},
-        {"switching off", 1, 1, TrackOffColour, KnobColour},
-        {"any other mode is off", 7, 0, KnobColour, TrackOffColour},
+        {"off", 0, 0, false, KnobColour, TrackOffColour, TrackOffColour},
+        {"on", 1, 0, false, TrackOnColour, TrackOnColour, KnobColour},
+        {"switching on", 0, 1, false, KnobColour, TrackOffColour, TrackOffColour},
+        {"switching off", 1, 1, false, TrackOffColour, TrackOffColour, KnobColour},
+        {"any other mode is off", 7, 0, false, KnobColour, TrackOffColour, TrackOffColour},
+        {"off in high contrast", 0, 0, true, window, text, text},
+        {"on in high contrast", 1, 0, true, highlight, highlight, window},
+        {"switching in high contrast", 1, 1, true, grey, grey, window},
     };
-    for (const auto& look : looks) {
-        SCOPED_TRACE(look.look);
-        CurrentMode = look.mode;
-        BusyFlag = look.busy;
-        Draw();
-        EXPECT_EQ(Pixel(40, 28), look.leftOfCentre);
-        EXPECT_EQ(Pixel(100, 28), look.rightOfCentre);
-        EXPECT_EQ(Pixel(70, 28), look.mode == 1 && !look.busy ? TrackOnColour : TrackOffColour);
-        EXPECT_EQ(Pixel(1, 1), BackgroundColour);
-        EXPECT_EQ(Pixel(10, 28), BackgroundColour) << "left of the track";
-        EXPECT_EQ(Pixel(130, 28), BackgroundColour) << "right of the track";
+    for (int scale : {96, 144}) {
+        dpi = scale;
+        Close();
+        Open(140 * dpi / 96, 56 * dpi / 96);
+        auto at = [&](int x, int y) { return Pixel(x * dpi / 96, y * dpi / 96); };
+        for (const auto& look : looks) {
+            SCOPED_TRACE(testing::Message() << look.look << " at " << dpi << " DPI");
+            CurrentMode = look.mode;
+            BusyFlag = look.busy;
+            HighContrast = look.highContrast;
+            Draw();
+            COLORREF background = look.highContrast ? window : BackgroundColour;
+            EXPECT_EQ(at(40, 28), look.leftOfCentre);
+            EXPECT_EQ(at(70, 28), look.centre);
+            EXPECT_EQ(at(100, 28), look.rightOfCentre);
+            EXPECT_EQ(at(1, 1), background);
+            EXPECT_EQ(at(10, 28), background) << "left of the track";
+            EXPECT_EQ(at(130, 28), background) << "right of the track";
+        }
     }
+}
+
+TEST_F(DrawToggleSwitchTest, RingsTheTrackOnlyWhenAFocusCueIsAsked)
+{
+    auto ringed = [&] {
+        for (int y = 0; y < 6; ++y) {
+            if (Pixel(70, y) == LabelInk)
+                return true;
+        }
+        return false;
+    };
+    Draw();
+    EXPECT_FALSE(ringed());
+    Draw(false, true);
+    EXPECT_TRUE(ringed()) << "above the track";
+    EXPECT_EQ(Pixel(70, 28), TrackOffColour) << "around it, not over it";
 }
 
 TEST_F(DrawToggleSwitchTest, FillsTheWholeButtonWithTheBackgroundFirst)
@@ -150,7 +183,7 @@ TEST_F(DrawToggleSwitchTest, MovesDownOneUnitWhilePressed)
 {
     Draw();
     int top = TopEdge(70), left = LeftEdge(28), knobTop = FirstRowOf(40, KnobColour);
-    Draw(ODS_SELECTED);
+    Draw(true);
     EXPECT_EQ(TopEdge(70), top + 1);
     EXPECT_EQ(LeftEdge(28 + 1), left) << "never sideways";
     EXPECT_EQ(FirstRowOf(40, KnobColour), knobTop + 1);
@@ -180,9 +213,17 @@ protected:
     void SetUp() override
     {
         MemoryCanvasTest::SetUp();
-        RegularFont = CreateStatusFont(FW_NORMAL);
-        BoldFont = CreateStatusFont(FW_BOLD);
-        Open(400, 200);
+        UseDpi(96);
+    }
+    void UseDpi(int scale)
+    {
+        dpi = scale;
+        Close();
+        DeleteObject(RegularFont);
+        DeleteObject(BoldFont);
+        RegularFont = CreateStatusFont(FW_NORMAL, dpi);
+        BoldFont = CreateStatusFont(FW_BOLD, dpi);
+        Open(400 * dpi / 96, 200 * dpi / 96);
     }
     void TearDown() override
     {
@@ -190,6 +231,8 @@ protected:
         DeleteObject(BoldFont);
         MemoryCanvasTest::TearDown();
     }
+
+    int dpi = 96;
 
     int Measure(HFONT font, const wchar_t* text)
     {
@@ -201,8 +244,10 @@ protected:
     }
 
     // The columns where rows top to bottom - 1 hold ink (anything but the background), or ink of one colour.
-    std::vector<int> InkColumns(COLORREF colour = CLR_INVALID, int top = 52, int bottom = 90)
+    std::vector<int> InkColumns(COLORREF colour = CLR_INVALID, int top = -1, int bottom = -1)
     {
+        top = top < 0 ? 52 * dpi / 96 : top;
+        bottom = bottom < 0 ? 90 * dpi / 96 : bottom;
         std::vector<int> columns;
         for (int x = 0; x < canvasWidth; ++x) {
             for (int y = top; y < bottom; ++y) {
@@ -226,28 +271,32 @@ protected:
 TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
 {
     const struct {
-        int mode;
+        int mode, dpi;
         const wchar_t* word;
         COLORREF colour;
-    } states[] = {{1, L"activado", ActiveInk}, {0, L"desactivado", InactiveInk}};
+    } states[] = {{1, 96, L"activado", ActiveInk}, {0, 96, L"desactivado", InactiveInk},
+                  {1, 144, L"activado", ActiveInk}, {0, 144, L"desactivado", InactiveInk}};
     for (const auto& state : states) {
-        SCOPED_TRACE(state.mode);
-        RECT all = {0, 0, 400, 200};
-        FillRect(dc, &all, BackgroundBrush);
+        SCOPED_TRACE(testing::Message() << state.mode << " at " << state.dpi << " DPI");
+        UseDpi(state.dpi);
+        RECT all = {0, 0, canvasWidth, canvasHeight};
         CurrentMode = state.mode;
-        PaintWindow(dc, all);
+        PaintWindow(dc, all, dpi);
 
         int cx1 = Measure(RegularFont, L"Modo nublaro ");
         int cx2 = Measure(BoldFont, state.word);
-        int x = (400 - cx2 - cx1) / 2;
+        int x = (canvasWidth - cx2 - cx1) / 2;
         EXPECT_NEAR(FirstInkColumn(), x, 3) << "the line starts at its centred position";
         EXPECT_NEAR(LastInkColumn(), x + cx1 + cx2, 4);
-        EXPECT_EQ(InkColumns(CLR_INVALID, 0, 52).front(), -1) << "the line's top edge is at 52";
+        EXPECT_EQ(InkColumns(CLR_INVALID, 0, 52 * dpi / 96).front(), -1) << "the line's top edge is at 52, scaled";
         EXPECT_TRUE(HasInkOfColour(LabelInk, x, x + cx1 - 4));
-        EXPECT_FALSE(HasInkOfColour(LabelInk, x + cx1 + 1, 400)) << "the state word starts after cx1";
+        EXPECT_FALSE(HasInkOfColour(LabelInk, x + cx1 + 1, canvasWidth)) << "the state word starts after cx1";
         EXPECT_TRUE(HasInkOfColour(state.colour, x + cx1, x + cx1 + cx2));
         EXPECT_FALSE(HasInkOfColour(state.colour, 0, x + cx1 - 1));
     }
+    LOGFONTW font = {};
+    GetObjectW(RegularFont, sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -30) << "20 units at 96 DPI";
 }
 
 TEST_F(PaintWindowTest, ShowsTheWaitingLineAloneWhileBusy)
@@ -255,7 +304,7 @@ TEST_F(PaintWindowTest, ShowsTheWaitingLineAloneWhileBusy)
     BusyFlag = 1;
     CurrentMode = 1;
     RECT all = {0, 0, 400, 200};
-    PaintWindow(dc, all);
+    PaintWindow(dc, all, 96);
     int cx = Measure(RegularFont, L"Espere, por favor");
     EXPECT_NEAR(FirstInkColumn(), (400 - cx) / 2, 3);
     EXPECT_NEAR(LastInkColumn(), (400 - cx) / 2 + cx, 4);
@@ -268,16 +317,16 @@ TEST_F(PaintWindowTest, LeavesTheDcWithItsFont)
 {
     HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     RECT all = {0, 0, 400, 200};
-    PaintWindow(dc, all);
+    PaintWindow(dc, all, 96);
     BusyFlag = 1;
-    PaintWindow(dc, all);
+    PaintWindow(dc, all, 96);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
 }
 
 TEST_F(PaintWindowTest, StartsALineWiderThanTheWindowLeftOfIt)
 {
     RECT narrow = {0, 0, 100, 200};
-    PaintWindow(dc, narrow);
+    PaintWindow(dc, narrow, 96);
     int cx = Measure(RegularFont, L"Modo nublaro ") + Measure(BoldFont, L"desactivado");
     ASSERT_GT(cx, 100);
     EXPECT_EQ(FirstInkColumn(), 0) << "the line is neither cut nor wrapped";

@@ -2,6 +2,11 @@
 
 #include <string>
 
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/main_window.h"
 #include "app/painting.h"
 #include "app/window_procedure.h"
 #include "app/window_state.h"
@@ -9,6 +14,7 @@
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
+#include "support/palette.h"
 #include "support/window_under_test.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
@@ -68,7 +74,7 @@ protected:
             EXPECT_EQ(boxes.size(), expectedBoxes.size()) << "no message when all happened as asked";
             for (size_t i = 0; i < boxes.size() && i < expectedBoxes.size(); ++i) {
                 EXPECT_EQ(boxes[i].Text, expectedBoxes[i]);
-                EXPECT_EQ(boxes[i].SwitchTextThen, L"Modo nublaro desactivado") << "the new state comes first";
+                EXPECT_EQ(boxes[i].SwitchTextThen, L"Modo nublaro") << "the new state comes first";
             }
         }
         if (window && IsWindow(window)) {
@@ -84,12 +90,14 @@ protected:
     {
         SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_CLICKED), reinterpret_cast<LPARAM>(toggle));
     }
-    // What assistive technology reads from the switch.
+    // What assistive technology reads from the switch: a check box, its name, and whether it is checked.
     std::wstring SwitchText()
     {
         wchar_t text[64] = L"";
         GetWindowTextW(toggle, text, ARRAYSIZE(text));
-        return text;
+        bool checkBox = (GetWindowLongW(toggle, GWL_STYLE) & BS_TYPEMASK) == BS_CHECKBOX;
+        bool checked = SendMessageW(toggle, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        return std::wstring(checkBox ? L"" : L"not a check box: ") + text + (checked ? L" [x]" : L" [ ]");
     }
 
     ScopedOverride<CreateThreadFn*> threads{CreateThreadProc, CountingCreateThread};
@@ -101,17 +109,16 @@ protected:
 
 TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
 {
-    EXPECT_EQ(SwitchText(), L"Modo nublaro desactivado");
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     Click();
     EXPECT_EQ(BusyFlag, 1);
     EXPECT_EQ(RequestedMode, 1);
-    EXPECT_FALSE(IsWindowEnabled(toggle));
+    EXPECT_TRUE(IsWindowEnabled(toggle)) << "it keeps the keyboard focus; the window refuses clicks instead";
     EXPECT_EQ(ThreadsCreated, 1);
-    EXPECT_EQ(SwitchText(), L"Espere, por favor");
+    EXPECT_EQ(SwitchText(), L"Espere, por favor [ ]");
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 1);
-    EXPECT_TRUE(IsWindowEnabled(toggle));
-    EXPECT_EQ(SwitchText(), L"Modo nublaro activado");
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     EXPECT_EQ(Servers(Ipv4Family), FilterServerListIpv4);
 
     Click();
@@ -149,7 +156,6 @@ TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
 TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRunsAndTakesTheReportedModeAtItsEnd)
 {
     BusyFlag = 1;
-    EnableWindow(toggle, FALSE);
     Click();
     EXPECT_EQ(ThreadsCreated, 0);
     EXPECT_EQ(RequestedMode, 0);
@@ -159,7 +165,7 @@ TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRunsAndTakesTheRepor
     SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
     EXPECT_EQ(CurrentMode, 1);
     EXPECT_EQ(BusyFlag, 0);
-    EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
     EXPECT_EQ(CurrentMode, 0) << "also when no pass was running";
     SendMessageW(window, WM_CLOSE, 0, 0);
@@ -198,15 +204,51 @@ TEST_F(WindowProcedureTest, TellsTheModeAgainWhenTheUserComesBackAndSwitchesWith
     SetNameServer(Ipv4Family, AdapterName, FilterServerListIpv4); // by hand, while away
     SetForegroundWindow(window);
     EXPECT_EQ(CurrentMode, 1);
-    EXPECT_EQ(SwitchText(), L"Modo nublaro activado");
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     ASSERT_EQ(GetFocus(), toggle);
 
     SendMessageW(toggle, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(toggle, WM_KEYUP, VK_SPACE, 0);
     EXPECT_EQ(RequestedMode, 0);
+    EXPECT_EQ(GetFocus(), toggle) << "kept while the pass runs";
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0);
-    EXPECT_EQ(GetFocus(), toggle) << "given back once the switch is enabled again";
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
+    EXPECT_EQ(GetFocus(), toggle);
+}
+
+// The user comes back with a click straight on the switch, while the mode changed behind their back.
+TEST_F(WindowProcedureTest, AClickThatBringsTheWindowBackOnlyShowsAModeChangedMeanwhile)
+{
+    const LPARAM click = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
+    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window), click), MA_ACTIVATE);
+
+    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+    SetNameServer(Ipv4Family, AdapterName, FilterServerListIpv4); // by another copy, or by hand
+    EXPECT_EQ(SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window), click), MA_ACTIVATEANDEAT);
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
+    EXPECT_EQ(ThreadsCreated, 0);
+}
+
+// At 144 DPI, as on a monitor at 150 %: the design at one and a half times its size. (The client area
+// at that scale is checked end to end, where the whole program runs at 144 DPI.)
+TEST_F(WindowProcedureTest, TakesTheScaleOfTheMonitorItMovesTo)
+{
+    RECT suggested = {10, 20, 630, 360};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT frame, place;
+    GetWindowRect(window, &frame);
+    EXPECT_TRUE(EqualRect(&frame, &suggested)) << "the frame Windows suggests";
+    GetWindowRect(toggle, &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(place.left, 195);
+    EXPECT_EQ(place.top, 159);
+    EXPECT_EQ(place.right - place.left, 210);
+    EXPECT_EQ(place.bottom - place.top, 84);
+    LOGFONTW font = {};
+    GetObjectW(BoldFont, sizeof(font), &font);
+    EXPECT_EQ(font.lfHeight, -30);
 }
 
 TEST_F(WindowProcedureTest, IgnoresOtherControlsAndNotifications)
@@ -224,18 +266,39 @@ TEST_F(WindowProcedureTest, IgnoresOtherControlsAndNotifications)
     }
 }
 
-TEST_F(WindowProcedureTest, DrawsOnlyTheSwitch)
+// The switch is drawn whole in place of a system check box, with a focus cue once the keyboard is used.
+TEST_F(WindowProcedureTest, DrawsTheWholeSwitchWithAFocusCueOnceTheKeyboardIsUsed)
 {
+    BOOL alwaysShowCues = FALSE;
+    SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &alwaysShowCues, 0);
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, nullptr, 0); // as Windows is set by default
+    DestroyWindow(window);
+    window = CreateMainWindowAfresh();
+    toggle = GetDlgItem(window, IDC_TOGGLE);
+    SystemParametersInfoW(SPI_SETKEYBOARDCUES, 0, reinterpret_cast<void*>(static_cast<INT_PTR>(alwaysShowCues)), 0);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    ASSERT_EQ(GetFocus(), toggle);
     HDC dc = CreateCompatibleDC(nullptr);
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.hDC = dc;
-    item.rcItem = {0, 0, 140, 56};
-    item.CtlID = IDC_TOGGLE;
-    EXPECT_EQ(SendMessageW(window, WM_DRAWITEM, IDC_TOGGLE, reinterpret_cast<LPARAM>(&item)), TRUE);
-    item.CtlID = 7;
-    EXPECT_EQ(SendMessageW(window, WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item)), FALSE)
-        << "left to the default procedure";
+    HBITMAP bitmap = CreateCompatibleBitmap(GetDC(nullptr), 140, 56);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    NMCUSTOMDRAW draw = {};
+    draw.hdr = {toggle, IDC_TOGGLE, static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.dwDrawStage = CDDS_PREPAINT;
+    draw.hdc = dc;
+    draw.rc = {0, 0, 140, 56};
+    auto ringed = [&] {
+        EXPECT_EQ(SendMessageW(window, WM_NOTIFY, IDC_TOGGLE, reinterpret_cast<LPARAM>(&draw)), CDRF_SKIPDEFAULT);
+        return GetPixel(dc, 70, 3) == LabelInk || GetPixel(dc, 70, 4) == LabelInk;
+    };
+    EXPECT_FALSE(ringed()) << "with the mouse alone";
+    ShowKeyboardCues(toggle);
+    EXPECT_TRUE(ringed());
+
+    draw.hdr.idFrom = 7;
+    EXPECT_EQ(SendMessageW(window, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&draw)), 0) << "another control's";
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
     DeleteDC(dc);
 }
 
@@ -247,7 +310,7 @@ TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)
     EXPECT_EQ(BusyFlag, 0);
     EXPECT_EQ(CurrentMode, 0);
     EXPECT_EQ(RequestedMode, 1);
-    EXPECT_TRUE(IsWindowEnabled(toggle));
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
 }

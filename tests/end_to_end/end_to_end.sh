@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real Nublaro.exe as a user would, on a machine with one operational adapter: it clicks the
-# switch and presses Space, kills and restarts the program, starts a second copy, closes it with Alt+F4
-# and starts two copies at once, checking each time what the window shows, what the adapter's DNS
-# servers are and what "nublaro.txt" holds.
+# switch and presses Space, kills and restarts the program, starts a second copy, closes it with Alt+F4,
+# starts two copies at once and one at 150 % display scale, checking each time what the window shows,
+# what the adapter's DNS servers are and what "nublaro.txt" holds.
 #
 # Usage: end_to_end.sh <folder of the built programs> <folder for the screenshots>
 set -euo pipefail
@@ -93,4 +93,20 @@ window=$(timeout 60 xdotool search --sync --onlyvisible --pid "$program" --name 
     fail "the copy that runs shows no window"
 [ "$(xdotool search --onlyvisible --name '^Nublaro$' | wc -l)" -eq 1 ] || fail "two windows appeared"
 close_with_alt_f4 || fail "the copy that ran exited with $?"
+
+echo "8. At 150 % display scale the window is one and a half times its size, and as sharp"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+start_nublaro "$folder" "$executable"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "${WIDTH}x${HEIGHT}" = 600x300 ] || fail "the client area is ${WIDTH}x${HEIGHT} at 150 %"
+# The off look's probes, scaled: the knob left of the track's centre, the track right of it.
+drawn=""
+for tries in $(seq 1 40); do
+    screenshot "$shots/off-150.png"
+    [ "$(rgb_at "$shots/off-150.png" 255 201)" = "$KNOB_RGB" ] &&
+        [ "$(rgb_at "$shots/off-150.png" 345 201)" = "$TRACK_OFF_RGB" ] && drawn=1 && break
+    sleep 0.25
+done
+[ -n "$drawn" ] || fail "the switch is not drawn at its scaled place"
+close_with_alt_f4 || fail "exit code $?"
 echo "End to end: all steps passed"
