@@ -25,19 +25,3 @@ find_program(WINE_PROGRAM wine)
 if(WINE_PROGRAM)
     set(CMAKE_CROSSCOMPILING_EMULATOR "${WINE_PROGRAM}")
 endif()
-
-# GNU ld has no /DELAYLOAD. Instead, dlltool makes a delay-loading import library (-y) from a .def file
-# naming the functions used; mingw's helper then loads the DLL on first use through LoadLibraryA, which
-# obeys the DLL search restriction the program has set by then.
-function(target_delay_load_dll target dll definitions)
-    # Made under a relative name: dlltool names the library's symbols after it.
-    set(library "${CMAKE_CURRENT_BINARY_DIR}/lib${dll}-delayed.a")
-    add_custom_command(OUTPUT "${library}"
-        COMMAND "${CMAKE_DLLTOOL}" --input-def "${definitions}" --dllname "${dll}.dll"
-                --output-delaylib "lib${dll}-delayed.a"
-        WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}"
-        DEPENDS "${definitions}")
-    add_custom_target(${target}-${dll}-delayed DEPENDS "${library}")
-    add_dependencies(${target} ${target}-${dll}-delayed)
-    target_link_libraries(${target} PRIVATE "${library}" delayimp)
-endfunction()

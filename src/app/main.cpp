@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include "app/main_window.h"
+#include "app/painting.h"
 #include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/system_paths.h"
 #include "app/window_procedure.h"
 #include "app/window_state.h"
 #include "dns/adapter_inventory.h"
@@ -38,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
         StartWithoutRights(commandLine);
         return 0;
     }
-    // One copy per machine: another copy's switch-off could delete the record this one has just written.
+    // One copy per machine: another copy's switch-off could delete the saved settings this one has just written.
     InstanceVerdict verdict = SettleSingleInstance(InstanceLockName, FirstWindowWaitMs);
     if (verdict == OtherCopyInAnotherSession)
         MessageBoxW(nullptr, OpenInAnotherSession, L"Nublaro", MB_OK | MB_ICONINFORMATION);

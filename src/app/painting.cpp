@@ -6,6 +6,7 @@
 
 HFONT RegularFont;
 HFONT BoldFont;
+HBRUSH BackgroundBrush;
 bool HighContrast;
 
 static const COLORREF WaitingColor = 0x695547;

@@ -6,8 +6,11 @@
 
 const int IDC_TOGGLE = 1001;
 
+// The fonts of the status line, and the brush of the window's background, which start-up makes and
+// the window deletes when it goes.
 extern HFONT RegularFont;
 extern HFONT BoldFont;
+extern HBRUSH BackgroundBrush;
 // Whether Windows' high contrast is on: the window then takes the system's colours.
 extern bool HighContrast;
 

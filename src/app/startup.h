@@ -1,4 +1,4 @@
-// Start-up: the elevation check and relaunch, and the process-wide paths the DNS code needs.
+// Start-up: the elevation check and relaunch, and the hand-off to a copy that already runs.
 #pragma once
 
 #include <windows.h>
@@ -10,15 +10,8 @@ int RelaunchElevated(const wchar_t* parameters);
 // A copy without administrator rights: the running copy comes forward, or else an elevated copy is
 // started, with a warning when it could not be.
 void StartWithoutRights(const wchar_t* commandLine);
-void InitializePaths();
 
-// The token query, replaceable because every process under Wine is elevated.
+// Replaceable because every process under Wine is elevated.
 extern decltype(&OpenProcessToken) OpenProcessTokenProc;
-
-// The shell's start call, replaceable because a test must not start a second program.
-typedef BOOL WINAPI ShellExecuteExFn(SHELLEXECUTEINFOW* info);
-extern ShellExecuteExFn* ShellExecuteExProc;
-
-// The shared Windows folder, replaceable because under Wine it is the only Windows folder there is.
-typedef UINT WINAPI GetSystemWindowsDirectoryFn(LPWSTR buffer, UINT units);
-extern GetSystemWindowsDirectoryFn* GetSystemWindowsDirectoryProc;
+// Replaceable because Wine ignores the "runas" verb, and a test must not start a second program.
+extern decltype(&ShellExecuteExW) ShellExecuteExProc;

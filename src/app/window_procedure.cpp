@@ -13,8 +13,8 @@
 #include "dns/filtering_mode.h"
 #include "settings/saved_settings.h"
 
-CreateThreadFn* CreateThreadProc = CreateThread;
-PostMessageFn* PostMessageProc = PostMessageW;
+decltype(&CreateThread) CreateThreadProc = CreateThread;
+decltype(&PostMessageW) PostMessageProc = PostMessageW;
 
 static const DWORD PostRetryMs = 50;
 
@@ -268,9 +268,10 @@ static void RestoreAndClose(HWND window)
     DestroyWindow(window);
 }
 
-// Closing undoes only what Nublaro did, which the record tells, whatever the window shows: a filter the
-// user set by hand stays, and a filtered adapter unplugged since gets its servers back. Without a
-// record there is nothing to undo, and one that cannot be read is kept for a later switch-off.
+// Closing undoes only what Nublaro did, which the saved settings tell, whatever the window shows: a
+// filter the user set by hand stays, and a filtered adapter unplugged since gets its servers back.
+// Without saved settings there is nothing to undo, and a file that cannot be read is kept for a later
+// switch-off.
 static void OnClose(HWND window)
 {
     if (BusyFlag)

@@ -11,9 +11,6 @@ DWORD WINAPI ToggleWorker(LPVOID windowHandle);
 // Called for every key pressed in the window: from then on, the switch shows a focus cue.
 void ShowKeyboardCues(HWND target);
 
-// Thread creation and the worker's one message, replaceable so that tests can make them fail.
-typedef HANDLE WINAPI CreateThreadFn(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize,
-                                     LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD flags, LPDWORD id);
-typedef BOOL WINAPI PostMessageFn(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-extern CreateThreadFn* CreateThreadProc;
-extern PostMessageFn* PostMessageProc;
+// Replaceable because their failure cannot be had on demand: no thread, and a full message queue.
+extern decltype(&CreateThread) CreateThreadProc;
+extern decltype(&PostMessageW) PostMessageProc;

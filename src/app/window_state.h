@@ -1,10 +1,8 @@
-// What the window owns: the mode it shows, whether a pass is running, the mode that pass is to reach,
-// and the background brush. Only the main thread changes them, except as the window procedure says.
+// What the window owns: the mode it shows, whether a pass is running, and the mode that pass is to
+// reach. Only the main thread changes them, except as the window procedure says.
 #pragma once
 
 #include <windows.h>
-
-extern HBRUSH BackgroundBrush;
 
 extern int CurrentMode;
 extern int BusyFlag;

@@ -5,9 +5,9 @@
 
 #include "dns/dialup_connections.h"
 
-GetAdaptersAddressesFn* GetAdaptersAddressesProc = GetAdaptersAddresses;
-ConvertInterfaceIndexToLuidFn* ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
-ConvertInterfaceLuidToGuidFn* ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
+decltype(&GetAdaptersAddresses) GetAdaptersAddressesProc = GetAdaptersAddresses;
+decltype(&ConvertInterfaceIndexToLuid) ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
+decltype(&ConvertInterfaceLuidToGuid) ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
 
 // Addresses and DNS servers are left out: the inventory needs names, indices, type and status only.
 static const ULONG AdapterQueryFlags =

@@ -46,11 +46,8 @@ void ReadCurrentServers(AdapterRecord* record);
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
 int DetectFilteringMode();
 
-// The IP Helper calls of the inventory, replaceable so that tests can present adapter lists of their own.
-typedef ULONG WINAPI GetAdaptersAddressesFn(ULONG family, ULONG flags, PVOID reserved,
-                                            PIP_ADAPTER_ADDRESSES addresses, PULONG size);
-typedef NETIO_STATUS WINAPI ConvertInterfaceIndexToLuidFn(NET_IFINDEX index, PNET_LUID luid);
-typedef NETIO_STATUS WINAPI ConvertInterfaceLuidToGuidFn(const NET_LUID* luid, GUID* guid);
-extern GetAdaptersAddressesFn* GetAdaptersAddressesProc;
-extern ConvertInterfaceIndexToLuidFn* ConvertInterfaceIndexToLuidProc;
-extern ConvertInterfaceLuidToGuidFn* ConvertInterfaceLuidToGuidProc;
+// Replaceable because Wine presents only the host's interfaces: no adapter of every type and state, and
+// no failure of the query, on demand.
+extern decltype(&GetAdaptersAddresses) GetAdaptersAddressesProc;
+extern decltype(&ConvertInterfaceIndexToLuid) ConvertInterfaceIndexToLuidProc;
+extern decltype(&ConvertInterfaceLuidToGuid) ConvertInterfaceLuidToGuidProc;

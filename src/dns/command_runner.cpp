@@ -3,8 +3,9 @@
 
 #include <strsafe.h>
 
-wchar_t IpconfigPath[MAX_PATH];
-LoadLibraryExFn* LoadLibraryExProc = LoadLibraryExW;
+#include "app/system_paths.h"
+
+decltype(&LoadLibraryExW) LoadLibraryExProc = LoadLibraryExW;
 
 static const int CommandLineUnits = 1024;
 static const DWORD FlushTimeoutMs = 8000;

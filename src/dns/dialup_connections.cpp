@@ -6,7 +6,7 @@
 // Connections that are up at once; more than this and the type is not told.
 static const int MaxDialUpConnections = 16;
 
-// An entry may carry alternate phone numbers after the record itself.
+// An entry may carry alternate phone numbers after the entry itself.
 union EntryBuffer {
     RASENTRYW Entry;
     BYTE Bytes[sizeof(RASENTRYW) + 4096];

@@ -4,7 +4,4 @@
 #include "dns/adapter_inventory.h"
 #include "dns/dns_interface_settings.h"
 
-// The system's SetInterfaceDnsSettings, or null where the system lacks it; start-up resolves it once.
-extern SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
-
 void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/system_paths.h"
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
@@ -47,7 +48,7 @@ PassProblem EnableFilteringMode()
     int rowCount = LoadSavedSettings(rows, MaxAdapters);
 
     SwitchingPlan plan = PlanSwitchOn(adapters, count, rows, rowCount);
-    // Nothing is switched unless the record holds the servers from before filtering: without them, the
+    // Nothing is switched unless the saved settings hold the servers from before filtering: without them, the
     // next switch-off would hand out automatic servers in place of the user's own.
     after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(rows, plan.RowCount);
     if (after.SavedSettingsWritten)
@@ -71,10 +72,10 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     SwitchingPlan plan = PlanSwitchOff(adapters, count, rows, rowCount, cause);
     ApplyChanges(adapters, plan);
     after.NetshFinished = RunNetshScript();
-    // Asked of the system as it is after the restore: one that did not take effect keeps the record for
-    // the next switch-off.
+    // Asked of the system as it is after the restore: one that did not take effect keeps the saved
+    // settings for the next switch-off.
     GatherAftermath(adapters, count, rows, rowCount, after);
-    if (RecordMayGo(rows, rowCount, plan, after))
+    if (SavedSettingsMayGo(rows, rowCount, plan, after))
         DeleteFileW(StateFilePath); // best effort, as every clean-up
     FlushResolverCache();
     return SwitchOffProblem(rowCount, plan, after);

@@ -9,32 +9,23 @@
 // rename or delete it.
 #include "dns/netsh_script.h"
 
+#include <bcrypt.h>
+#include <sddl.h>
 #include <stdarg.h>
 #include <strsafe.h>
 
+#include "app/system_paths.h"
 #include "dns/command_runner.h"
 
-wchar_t NetshPath[MAX_PATH];
-wchar_t ScriptFolder[MAX_PATH];
 HANDLE ScriptFile;
 wchar_t ScriptPath[MAX_PATH];
 
 static const DWORD NetshTimeoutMs = 60000;
 
-typedef LONG WINAPI BCryptGenRandomFn(void* algorithm, UCHAR* buffer, ULONG bytes, ULONG flags);
-static const ULONG UseSystemPreferredRng = 0x00000002; // BCRYPT_USE_SYSTEM_PREFERRED_RNG
-
-// bcrypt.dll is not one of Windows' known DLLs: it is loaded from the system folder by name only.
+// From the system's preferred random source; bcrypt.dll is loaded on first use, from the system folder.
 static bool GenerateRandom(void* buffer, ULONG bytes)
 {
-    HMODULE bcrypt = LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!bcrypt)
-        return false;
-    auto generate = reinterpret_cast<BCryptGenRandomFn*>(
-        reinterpret_cast<void*>(GetProcAddress(bcrypt, "BCryptGenRandom")));
-    bool generated = generate && generate(nullptr, static_cast<UCHAR*>(buffer), bytes, UseSystemPreferredRng) == 0;
-    FreeLibrary(bcrypt);
-    return generated;
+    return BCryptGenRandom(nullptr, static_cast<UCHAR*>(buffer), bytes, BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
 }
 
 static bool ChooseScriptPath()
@@ -45,36 +36,19 @@ static bool ChooseScriptPath()
                                       random[0], random[1]));
 }
 
-// Aligned as the security functions expect their structures.
-struct alignas(8) ScriptSecurity {
-    SECURITY_DESCRIPTOR Descriptor;
-    BYTE Acl[128];
-    BYTE Administrators[SECURITY_MAX_SID_SIZE];
-    BYTE System[SECURITY_MAX_SID_SIZE];
-};
-
-static bool DescribeScriptSecurity(ScriptSecurity& security)
-{
-    DWORD administratorsBytes = sizeof(security.Administrators), systemBytes = sizeof(security.System);
-    ACL* acl = reinterpret_cast<ACL*>(security.Acl);
-    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, security.Administrators, &administratorsBytes) &&
-           CreateWellKnownSid(WinLocalSystemSid, nullptr, security.System, &systemBytes) &&
-           InitializeAcl(acl, sizeof(security.Acl), ACL_REVISION) &&
-           AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, security.Administrators) &&
-           AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, security.System) &&
-           InitializeSecurityDescriptor(&security.Descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-           SetSecurityDescriptorDacl(&security.Descriptor, TRUE, acl, FALSE) &&
-           SetSecurityDescriptorControl(&security.Descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
-}
+// Administrators and SYSTEM may do anything with the script and nobody else anything, whatever its
+// folder would pass on.
+static const wchar_t ScriptDescriptor[] = L"D:P(A;;FA;;;BA)(A;;FA;;;SY)";
 
 static bool CreateScript()
 {
-    ScriptSecurity security;
-    if (!ChooseScriptPath() || !DescribeScriptSecurity(security))
+    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), nullptr, FALSE};
+    if (!ChooseScriptPath() || !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                                   ScriptDescriptor, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr))
         return false;
-    SECURITY_ATTRIBUTES attributes = {sizeof(attributes), &security.Descriptor, FALSE};
     HANDLE file = CreateFileW(ScriptPath, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    LocalFree(attributes.lpSecurityDescriptor);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     ScriptFile = file;

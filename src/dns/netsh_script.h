@@ -9,11 +9,6 @@ void WriteScriptLine(const wchar_t* format, ...);
 // not be run or netsh did not finish.
 bool RunNetshScript();
 
-// Full path of the system's netsh.exe, and the shared Windows folder's Temp, where scripts are made;
-// start-up fills both once.
-extern wchar_t NetshPath[MAX_PATH];
-extern wchar_t ScriptFolder[MAX_PATH];
-
 // The pending script, open while a pass has fallen back at least once; null otherwise.
 extern HANDLE ScriptFile;
 extern wchar_t ScriptPath[MAX_PATH];

@@ -1,10 +1,11 @@
-// What a switching pass changes, decided from what it gathered: pure functions over records that reach
-// no system, so that every rule about the record and the adapters' servers reads in one place.
+// What a switching pass changes, decided from what it gathered: pure functions over adapters and rows
+// that reach no system, so that every rule about the saved settings and the adapters' servers reads in
+// one place.
 //
-// The record is the only copy of the servers a user had before filtering. A family's filter servers
+// The saved settings are the only copy of the servers a user had before filtering. A family's filter servers
 // live in its interface's NameServer value, which outlives the adapter (Windows keeps an unplugged
 // adapter's keys) and stays while the family is unbound; so a list that is the filter's never counts
-// as the user's own, and the record stays while any such family has saved servers to get back, and
+// as the user's own, and the saved settings stay while any such family has saved servers to get back, and
 // until every restore shows in full. Every doubt keeps it: it costs nothing to keep.
 #include "dns/switching_plan.h"
 
@@ -26,7 +27,7 @@ static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const w
     plan.Changes[plan.ChangeCount++] = {adapter, family, servers};
 }
 
-// A plan that changes nothing, over the rows as they were loaded (none for a missing record).
+// A plan that changes nothing, over the rows as they were loaded (none without saved settings).
 static SwitchingPlan EmptyPlan(int rowCount)
 {
     SwitchingPlan plan = {};
@@ -34,7 +35,7 @@ static SwitchingPlan EmptyPlan(int rowCount)
     return plan;
 }
 
-// The adapter's row, made when it has none and the record has room; -1 when it is full.
+// The adapter's row, made when it has none and the saved settings have room; -1 when they are full.
 static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t* name)
 {
     int row = FindByName(rows, plan.RowCount, name);
@@ -48,10 +49,10 @@ static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t*
 }
 
 // A list that is the filter's is never the user's own: it never replaces a saved list, and a new row
-// keeps it as automatic servers. Neither does one that cannot be read. Any other list is recorded as it
+// keeps it as automatic servers. Neither does one that cannot be read. Any other list is saved as it
 // is now, its address literals only, so that servers the user set since come back rather than older
 // ones. Returns whether the saved list changed.
-static bool RecordFamily(const wchar_t* current, NameServerState state, wchar_t* saved)
+static bool SaveFamily(const wchar_t* current, NameServerState state, wchar_t* saved)
 {
     if (state == ServersUnreadable || IsFilterList(current))
         return false;
@@ -70,12 +71,12 @@ static bool MayFilter(ULONG interfaceIndex, NameServerState state)
     return interfaceIndex != 0 && state != ServersUnreadable;
 }
 
-// Only an adapter whose servers are in the record is switched on: one that a full record has no room
-// for keeps its servers, since filtering it would leave nothing to give back.
+// Only an adapter whose servers are in the saved settings is switched on: one that full saved settings
+// have no room for keeps its servers, since filtering it would leave nothing to give back.
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount)
 {
     SwitchingPlan plan = EmptyPlan(rowCount);
-    // A record that exists but cannot be read may hold the only copy of the user's servers.
+    // Saved settings that exist but cannot be read may hold the only copy of the user's servers.
     if (rowCount == SavedSettingsUnreadable)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
@@ -83,8 +84,8 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
         int row = FindOrAddRow(rows, plan, adapter.Name);
         if (row < 0)
             continue;
-        plan.RowsChanged |= RecordFamily(adapter.Ipv4Servers, adapter.Ipv4State, rows[row].Ipv4Servers);
-        plan.RowsChanged |= RecordFamily(adapter.Ipv6Servers, adapter.Ipv6State, rows[row].Ipv6Servers);
+        plan.RowsChanged |= SaveFamily(adapter.Ipv4Servers, adapter.Ipv4State, rows[row].Ipv4Servers);
+        plan.RowsChanged |= SaveFamily(adapter.Ipv6Servers, adapter.Ipv6State, rows[row].Ipv6Servers);
         if (MayFilter(adapter.Ipv4InterfaceIndex, adapter.Ipv4State))
             AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
         if (MayFilter(adapter.Ipv6InterfaceIndex, adapter.Ipv6State))
@@ -156,10 +157,10 @@ static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterf
            rowInterface.Ipv4State != NoInterfaceKey || rowInterface.Ipv6State != NoInterfaceKey;
 }
 
-// The record may go only once the system shows that nothing needs it any more: every adapter was
+// The saved settings may go only once the system shows that nothing needs it any more: every adapter was
 // seen, netsh finished, every restore reads back in full, every row belongs here, and no interface a
 // row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
-bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
+bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
 {
     if (rowCount == SavedSettingsUnreadable || !after.NetshFinished || !after.AdapterListIsWhole ||
         !AllChangesTookEffect(plan, after))
@@ -196,7 +197,7 @@ static bool BoundAndUnfiltered(const AdapterRecord& adapter, IpFamily family)
     return index != 0 && !FamilyIsFiltered(adapter, family);
 }
 
-// Also true for an adapter that a full record had no room for, which was never switched.
+// Also true for an adapter that full saved settings had no room for, which was never switched.
 static bool AnyFamilyUnfiltered(const PassAftermath& after)
 {
     for (int i = 0; i < after.AdapterCount; ++i) {
@@ -231,7 +232,7 @@ PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)
     return AnyFamilyUnfiltered(after) ? FilterNotApplied : NoProblem;
 }
 
-// Servers the record keeps for an adapter that is gone, or for another machine, are not a failure:
+// Servers the saved settings keep for an adapter that is gone, or for another machine, are not a failure:
 // they wait where they belong.
 PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
 {

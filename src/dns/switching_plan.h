@@ -1,5 +1,6 @@
-// What a switching pass changes, decided from what it gathered: pure functions over records that reach
-// no system, so that every rule about the record and the adapters' servers reads in one place.
+// What a switching pass changes, decided from what it gathered: pure functions over adapters and rows
+// that reach no system, so that every rule about the saved settings and the adapters' servers reads in
+// one place.
 #pragma once
 
 #include "dns/adapter_inventory.h"
@@ -15,14 +16,14 @@ struct FamilyChange {
 const int MaxFamilyChanges = 2 * MaxAdapters;
 
 struct SwitchingPlan {
-    int RowCount;     // the record's rows, in the rows the plan was given
-    bool RowsChanged; // the record must be written, and hold them, before any family is changed
+    int RowCount;     // the saved settings' rows, in the rows the plan was given
+    bool RowsChanged; // the saved settings must be written, and hold them, before any family is changed
     int ChangeCount;
     FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
 };
 
 // A click asks for the filter to go from every adapter; closing the window gives back only what the
-// record holds, since a filter without a row may well have been put there by the user.
+// saved settings hold, since a filter without a row may well have been put there by the user.
 enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
 
 // rowCount is what LoadSavedSettings gave for rows; a switch-on brings the rows up to date in place.
@@ -40,8 +41,8 @@ struct PassAftermath {
     AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
 };
 
-// Whether the record may go after a switch-off that carried out this plan.
-bool RecordMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after);
+// Whether the saved settings may go after a switch-off that carried out this plan.
+bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after);
 
 // Why a pass did not do all that was asked of it, each told to the user in a sentence of its own.
 enum PassProblem {
@@ -53,7 +54,7 @@ enum PassProblem {
     NoAdapterConnected,
     ServersNotRead,      // an adapter's servers could not be read, so it was left as it is
     FilterNotApplied,    // an adapter did not take the filter
-    ServersNotGivenBack, // a restore did not take effect; the record is kept for the next switch-off
+    ServersNotGivenBack, // a restore did not take effect; the saved settings stay for the next switch-off
 };
 
 // Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.

@@ -1,6 +1,6 @@
 // The saved-settings file: each adapter's DNS servers from before filtering mode, beside the executable.
 //
-// The file is the only record of the servers a user had before filtering mode, and the folder beside
+// The file is the only copy of the servers a user had before filtering mode, and the folder beside
 // the executable is often writable by programs without administrator rights. So it is never written
 // in place: the whole content goes to a new file, created exclusively, which then replaces the old one
 // in one rename. A crash leaves either the old file or the new one, and a link planted under either
@@ -10,7 +10,8 @@
 #include <stdio.h>
 #include <strsafe.h>
 
-wchar_t StateFilePath[MAX_PATH];
+#include "app/system_paths.h"
+
 decltype(&fgetws) FgetwsProc = fgetws;
 
 static const int LineUnits = 576;
@@ -25,7 +26,7 @@ static bool WriteUtf8(HANDLE file, const wchar_t* text)
     return WriteFile(file, bytes, length - 1, &written, nullptr) && written == static_cast<DWORD>(length - 1);
 }
 
-static bool WriteContent(HANDLE file, const AdapterRecord* records, int count)
+static bool WriteContent(HANDLE file, const AdapterRecord* rows, int count)
 {
     static const char ByteOrderMark[] = "\xEF\xBB\xBF";
     DWORD written = 0;
@@ -35,10 +36,10 @@ static bool WriteContent(HANDLE file, const AdapterRecord* records, int count)
         return false;
 
     for (int i = 0; i < count; ++i) {
-        const AdapterRecord& record = records[i];
+        const AdapterRecord& saved = rows[i];
         wchar_t row[LineUnits];
-        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", record.Name, record.Ipv4Servers,
-                                    record.Ipv6Servers)))
+        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", saved.Name, saved.Ipv4Servers,
+                                    saved.Ipv6Servers)))
             return false;
         if (!WriteUtf8(file, row))
             return false;
@@ -46,7 +47,7 @@ static bool WriteContent(HANDLE file, const AdapterRecord* records, int count)
     return true;
 }
 
-bool WriteSavedSettings(const AdapterRecord* records, int count)
+bool WriteSavedSettings(const AdapterRecord* rows, int count)
 {
     wchar_t temporaryPath[MAX_PATH];
     if (StateFilePath[0] == L'\0' ||
@@ -59,7 +60,7 @@ bool WriteSavedSettings(const AdapterRecord* records, int count)
     HANDLE file = CreateFileW(temporaryPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    bool complete = WriteContent(file, records, count) && FlushFileBuffers(file);
+    bool complete = WriteContent(file, rows, count) && FlushFileBuffers(file);
     CloseHandle(file);
 
     if (complete &&
@@ -151,7 +152,7 @@ static wchar_t* ReadLine(wchar_t* line, FILE* file, bool* failed)
     return read;
 }
 
-int LoadSavedSettings(AdapterRecord* records, int capacity)
+int LoadSavedSettings(AdapterRecord* rows, int capacity)
 {
     SavedFileState state = ProbeSavedFile(StateFilePath);
     if (state == SavedFileUnreadable)
@@ -167,8 +168,8 @@ int LoadSavedSettings(AdapterRecord* records, int capacity)
     int result = NoValidSavedSettings;
     if (ReadLine(line, file, &failed) && wcsstr(line, L"#v2")) {
         result = 0;
-        while (records && result < capacity && ReadLine(line, file, &failed)) {
-            if (ParseRow(line, LastFieldWasCut(line, file), &records[result]))
+        while (rows && result < capacity && ReadLine(line, file, &failed)) {
+            if (ParseRow(line, LastFieldWasCut(line, file), &rows[result]))
                 ++result;
         }
     }

@@ -5,20 +5,17 @@
 
 #include "dns/adapter_inventory.h"
 
-// Full path of the file, beside the executable; start-up fills it once. Empty when the path would not fit.
-extern wchar_t StateFilePath[MAX_PATH];
-
-// Returns whether the file now holds these records; on failure an earlier file stays as it was.
-bool WriteSavedSettings(const AdapterRecord* records, int count);
+// Returns whether the file now holds these rows; on failure an earlier file stays as it was.
+bool WriteSavedSettings(const AdapterRecord* rows, int count);
 
 // No file, or one without the header: a switch-on may write a new one.
 const int NoValidSavedSettings = -1;
 // A file that exists but cannot be opened or read whole: no pass may overwrite it or act without it.
 const int SavedSettingsUnreadable = -2;
 
-// One of the two above; with records null, 0 for a valid file; otherwise the rows stored.
-int LoadSavedSettings(AdapterRecord* records, int capacity);
+// One of the two above; with rows null, 0 for a valid file; otherwise the rows stored.
+int LoadSavedSettings(AdapterRecord* rows, int capacity);
 
-// The C runtime's line read of the reader, replaceable because a read that fails after the open
-// cannot be had on demand under Wine, whose byte-range locks do not stop reads.
+// Replaceable because a read that fails after the open cannot be had on demand: Wine's byte-range
+// locks do not stop reads.
 extern decltype(&fgetws) FgetwsProc;

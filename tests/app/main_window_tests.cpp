@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "app/painting.h"
 #include "app/window_state.h"
 #include "support/window_under_test.h"
 

@@ -87,7 +87,7 @@ protected:
 
     HWND window = nullptr;
     ScopedOverride<decltype(&OpenProcessToken)> tokens{OpenProcessTokenProc};
-    ScopedOverride<ShellExecuteExFn*> shell{ShellExecuteExProc, CountingShellExecuteEx};
+    ScopedOverride<decltype(&ShellExecuteExW)> shell{ShellExecuteExProc, CountingShellExecuteEx};
 };
 
 TEST_F(SingleInstanceTest, RunsOneCopyPerMachineThatNoProgramWithoutRightsCanBlock)

@@ -44,7 +44,7 @@ protected:
         ProcessToHandBack = nullptr;
     }
 
-    ScopedOverride<ShellExecuteExFn*> shell{ShellExecuteExProc, RecordingShellExecuteEx};
+    ScopedOverride<decltype(&ShellExecuteExW)> shell{ShellExecuteExProc, RecordingShellExecuteEx};
 };
 
 TEST_F(RelaunchElevatedTest, AsksTheShellToStartThisExecutableAsAdministrator)
@@ -104,36 +104,4 @@ TEST(IsProcessElevated, ReportsTheTokensElevation)
     if (!RunningUnderWine())
         GTEST_SKIP() << "the answer depends on how the test was started; Wine's token is elevated";
     EXPECT_TRUE(IsProcessElevated());
-}
-
-static UINT WINAPI SharedWindowsDirectory(LPWSTR buffer, UINT units)
-{
-    return wcscpy_s(buffer, units, L"C:\\Shared") == 0 ? 9 : 0;
-}
-static UINT WINAPI NoWindowsDirectory(LPWSTR, UINT)
-{
-    return 0;
-}
-
-TEST(InitializePaths, PutsTheSavedSettingsBesideTheExecutableAndSystemProgramsInTheSharedWindowsFolder)
-{
-    ScopedPath netsh(NetshPath), ipconfig(IpconfigPath), scripts(ScriptFolder);
-    ScopedOverride<GetSystemWindowsDirectoryFn*> windows(GetSystemWindowsDirectoryProc, SharedWindowsDirectory);
-    InitializePaths();
-
-    std::wstring module = ThisProgramPath();
-    std::wstring directory = module.substr(0, module.rfind(L'\\') + 1);
-    EXPECT_EQ(std::wstring(StateFilePath), directory + L"nublaro.txt");
-    EXPECT_STREQ(NetshPath, L"C:\\Shared\\System32\\netsh.exe");
-    EXPECT_STREQ(IpconfigPath, L"C:\\Shared\\System32\\ipconfig.exe");
-    EXPECT_STREQ(ScriptFolder, L"C:\\Shared\\Temp");
-
-    FARPROC offered = GetProcAddress(GetModuleHandleW(L"iphlpapi.dll"), "SetInterfaceDnsSettings");
-    EXPECT_EQ(reinterpret_cast<void*>(SetInterfaceDnsSettingsProc), reinterpret_cast<void*>(offered))
-        << "null where the system lacks the call, as Wine does";
-
-    GetSystemWindowsDirectoryProc = NoWindowsDirectory;
-    InitializePaths();
-    EXPECT_STREQ(NetshPath, L"") << "never a path on the current drive, which anyone may write";
-    EXPECT_STREQ(ScriptFolder, L"");
 }

@@ -100,8 +100,8 @@ protected:
         return std::wstring(checkBox ? L"" : L"not a check box: ") + text + (checked ? L" [x]" : L" [ ]");
     }
 
-    ScopedOverride<CreateThreadFn*> threads{CreateThreadProc, CountingCreateThread};
-    ScopedOverride<PostMessageFn*> posts{PostMessageProc};
+    ScopedOverride<decltype(&CreateThread)> threads{CreateThreadProc, CountingCreateThread};
+    ScopedOverride<decltype(&PostMessageW)> posts{PostMessageProc};
     HWND window = nullptr;
     HWND toggle = nullptr;
     std::vector<std::wstring> expectedBoxes; // the sentences the test's passes are to end with
@@ -125,8 +125,7 @@ TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
     EXPECT_EQ(RequestedMode, 0);
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, 0);
-    EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
-    EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
+    ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
 }
 
 TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
@@ -153,15 +152,51 @@ TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
     EXPECT_EQ(CurrentMode, 1);
 }
 
-TEST_F(WindowProcedureTest, RefusesClicksAndClosesWhileAPassRunsAndTakesTheReportedModeAtItsEnd)
+// Each message the window handles on its own, with what it answers and leaves: nothing starts a pass
+// or closes the window but a click when idle and a close when no pass runs.
+TEST_F(WindowProcedureTest, AnswersEachMessageAsItsStateCalls)
+{
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE), clickOnClient = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
+    NMHDR otherControl = {toggle, 7, static_cast<UINT>(NM_CUSTOMDRAW)};
+    const struct {
+        const char* What;
+        int Busy;
+        UINT Message;
+        WPARAM WParam;
+        LPARAM LParam;
+        LRESULT Result;
+    } rows[] = {
+        {"a click while a pass runs", 1, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_CLICKED), 0, 0},
+        {"a close while a pass runs", 1, WM_CLOSE, 0, 0, 0},
+        {"another control's click", 0, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE + 1, BN_CLICKED), 0, 0},
+        {"a double click, on purpose", 0, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_DOUBLECLICKED), 0, 0},
+        {"another notification of the switch", 0, WM_COMMAND, MAKEWPARAM(IDC_TOGGLE, BN_SETFOCUS), 0, 0},
+        {"another control's drawing", 0, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&otherControl), 0},
+        {"the cursor while a pass runs: the wait cursor", 1, WM_SETCURSOR, 0, overClient, TRUE},
+        {"a click that activates, nothing changed meanwhile", 0, WM_MOUSEACTIVATE, 0, clickOnClient, MA_ACTIVATE},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        BusyFlag = row.Busy;
+        SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        WPARAM wParam = row.Message == WM_SETCURSOR || row.Message == WM_MOUSEACTIVATE
+                            ? reinterpret_cast<WPARAM>(window) : row.WParam;
+        EXPECT_EQ(SendMessageW(window, row.Message, wParam, row.LParam), row.Result);
+        EXPECT_EQ(ThreadsCreated, 0);
+        EXPECT_EQ(RequestedMode, 0);
+        EXPECT_TRUE(IsWindow(window));
+        EXPECT_EQ(BusyFlag, row.Busy);
+        if (row.Message == WM_SETCURSOR) {
+            EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+        }
+    }
+    BusyFlag = 0;
+}
+
+TEST_F(WindowProcedureTest, TakesTheReportedModeAtTheEndOfAPass)
 {
     BusyFlag = 1;
-    Click();
-    EXPECT_EQ(ThreadsCreated, 0);
-    EXPECT_EQ(RequestedMode, 0);
-    EXPECT_EQ(SendMessageW(window, WM_CLOSE, 0, 0), 0);
-    EXPECT_TRUE(IsWindow(window));
-
     SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
     EXPECT_EQ(CurrentMode, 1);
     EXPECT_EQ(BusyFlag, 0);
@@ -189,8 +224,7 @@ TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingAlsoToAnAdapterU
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(CurrentMode, 0);
     EXPECT_EQ(BusyFlag, 0);
-    EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
-    EXPECT_EQ(Servers(Ipv6Family), L"fd00::7");
+    ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_EQ(DrainMessages(), 0);
 }
@@ -222,9 +256,6 @@ TEST_F(WindowProcedureTest, AClickThatBringsTheWindowBackOnlyShowsAModeChangedMe
 {
     const LPARAM click = MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN);
     SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_EQ(SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window), click), MA_ACTIVATE);
-
-    SendMessageW(window, WM_ACTIVATE, WA_INACTIVE, 0);
     SetNameServer(Ipv4Family, AdapterName, FilterServerListIpv4); // by another copy, or by hand
     EXPECT_EQ(SendMessageW(window, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(window), click), MA_ACTIVATEANDEAT);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
@@ -251,22 +282,6 @@ TEST_F(WindowProcedureTest, TakesTheScaleOfTheMonitorItMovesTo)
     EXPECT_EQ(font.lfHeight, -30);
 }
 
-TEST_F(WindowProcedureTest, IgnoresOtherControlsAndNotifications)
-{
-    const WPARAM commands[] = {
-        MAKEWPARAM(IDC_TOGGLE + 1, BN_CLICKED),
-        MAKEWPARAM(IDC_TOGGLE, BN_DOUBLECLICKED),
-        MAKEWPARAM(IDC_TOGGLE, BN_SETFOCUS),
-    };
-    for (WPARAM command : commands) {
-        SCOPED_TRACE(command);
-        EXPECT_EQ(SendMessageW(window, WM_COMMAND, command, 0), 0);
-        EXPECT_EQ(BusyFlag, 0);
-        EXPECT_EQ(ThreadsCreated, 0);
-    }
-}
-
-// The switch is drawn whole in place of a system check box, with a focus cue once the keyboard is used.
 TEST_F(WindowProcedureTest, DrawsTheWholeSwitchWithAFocusCueOnceTheKeyboardIsUsed)
 {
     BOOL alwaysShowCues = FALSE;
@@ -294,9 +309,6 @@ TEST_F(WindowProcedureTest, DrawsTheWholeSwitchWithAFocusCueOnceTheKeyboardIsUse
     EXPECT_FALSE(ringed()) << "with the mouse alone";
     ShowKeyboardCues(toggle);
     EXPECT_TRUE(ringed());
-
-    draw.hdr.idFrom = 7;
-    EXPECT_EQ(SendMessageW(window, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&draw)), 0) << "another control's";
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -313,14 +325,4 @@ TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)
     EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");
-}
-
-TEST_F(WindowProcedureTest, ShowsTheWaitCursorWhileBusy)
-{
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    BusyFlag = 1;
-    EXPECT_EQ(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-              TRUE);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-    BusyFlag = 0;
 }

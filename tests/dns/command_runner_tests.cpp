@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "app/system_paths.h"
 #include "dns/command_runner.h"
 #include "support/files.h"
 #include "support/logs.h"
@@ -84,7 +85,7 @@ protected:
     }
 
     ScopedPath ipconfig{IpconfigPath, BesideTests(L"RecordingChild.exe")};
-    ScopedOverride<LoadLibraryExFn*> dnsClientLoad{LoadLibraryExProc, OfferTestLibrary};
+    ScopedOverride<decltype(&LoadLibraryExW)> dnsClientLoad{LoadLibraryExProc, OfferTestLibrary};
 
     // Holds one reference of its own, so that the flush's FreeLibrary shows as the module staying loaded
     // exactly until this test lets go.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/system_paths.h"
 #include "dns/filtering_mode.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
@@ -33,8 +34,7 @@ protected:
     }
     void ExpectSeededServers()
     {
-        EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
-        EXPECT_EQ(Servers(Ipv6Family, A), L"fd00::53");
+        ExpectServers(A, L"192.168.1.53,192.168.1.54", L"fd00::53");
         EXPECT_EQ(Servers(Ipv4Family, B), L"");
         EXPECT_EQ(StoredNameServer(Ipv6Family, B), L"<missing>") << "a family without an index is never touched";
         EXPECT_EQ(StoredNameServer(Ipv4Family, C), L"<missing>");
@@ -53,8 +53,7 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
     UseFakeDnsSettings(GetParam());
 
     EnableFilteringMode();
-    EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4);
-    EXPECT_EQ(Servers(Ipv6Family, A), FilterServerListIpv6);
+    ExpectServers(A, FilterServerListIpv4, FilterServerListIpv6);
     EXPECT_EQ(Servers(Ipv4Family, B), FilterServerListIpv4);
     EXPECT_EQ(Servers(Ipv6Family, C), FilterServerListIpv6);
     EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4") << "an adapter that is down is not switched";
@@ -73,17 +72,17 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
                          testing::Values(AppliesToRegistry, Fails, ChangesNothing, NotOffered));
 
-TEST_F(FilteringModeTest, ChangesNothingWhileTheRecordCannotBeRead)
+TEST_F(FilteringModeTest, ChangesNothingWhileTheSavedSettingsCannotBeRead)
 {
     EnableFilteringMode();
-    std::string record = ReadBytes(savedPath);
+    std::string saved = ReadBytes(savedPath);
     HANDLE held = CreateFileW(savedPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "not automatic servers in place of the saved";
     EXPECT_EQ(DetectFilteringMode(), 1);
     CloseHandle(held);
-    EXPECT_EQ(ReadBytes(savedPath), record);
+    EXPECT_EQ(ReadBytes(savedPath), saved);
 
     DisableFilteringMode(SwitchedOffByUser);
     ExpectSeededServers();
@@ -99,7 +98,7 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
     EXPECT_EQ(FlushCalls(), 1);
 }
 
-// The record goes only once the system shows that nothing needs it: not after a restore that did not
+// The saved settings go only once the system shows that nothing needs it: not after a restore that did not
 // take effect, nor while an adapter unplugged when filtered keeps the filter in its interface's keys.
 TEST_F(FilteringModeTest, SwitchesNothingOnWhileAPolicyDecidesDns)
 {
@@ -115,24 +114,24 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhileAPolicyDecidesDns)
     EXPECT_FALSE(FileExists(savedPath));
 }
 
-TEST_F(FilteringModeTest, KeepsTheRecordWhileAnyFamilyStillNeedsIt)
+TEST_F(FilteringModeTest, KeepsTheSavedSettingsWhileAnyFamilyStillNeedsThem)
 {
     adapters[3].OperStatus = IfOperStatusUp;
     EnableFilteringMode();
-    std::string record = ReadBytes(savedPath);
+    std::string saved = ReadBytes(savedPath);
 
     UseFakeDnsSettings(Fails);
     {
         ScopedPath noNetsh(NetshPath, L"C:\\windows\\system32\\no-netsh-here.exe");
         DisableFilteringMode(SwitchedOffByUser);
         EXPECT_EQ(Servers(Ipv4Family, A), FilterServerListIpv4) << "neither way of changing worked";
-        EXPECT_EQ(ReadBytes(savedPath), record);
+        EXPECT_EQ(ReadBytes(savedPath), saved);
     }
     UseFakeDnsSettings(AppliesToRegistry);
     PresentFakeAdapters(adapters, 3);
     DisableFilteringMode(SwitchedOffByUser);
     EXPECT_EQ(Servers(Ipv4Family, A), L"192.168.1.53,192.168.1.54");
-    EXPECT_EQ(ReadBytes(savedPath), record) << "D, unplugged, has still to get its servers back";
+    EXPECT_EQ(ReadBytes(savedPath), saved) << "D, unplugged, has still to get its servers back";
 
     PresentFakeAdapters(adapters, 4);
     DisableFilteringMode(SwitchedOffByUser);

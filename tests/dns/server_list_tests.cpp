@@ -5,6 +5,7 @@
 
 #include "dns/server_list.h"
 #include "support/fake_adapters.h"
+#include "support/generated_files.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 
@@ -181,6 +182,8 @@ TEST(KeepAddressLiterals, DropsEveryElementTheSystemDoesNotParseAsOneAddress)
         {L"fe80::1%12,::1", L"::1"},
         {L"10.0.0.1\r\n,1.2.3,1.2.3.4.5,256.0.0.1,10.0.0.9", L"10.0.0.9"},
         {L"dns.example,2A10:50C0::AD1:FF", L"2A10:50C0::AD1:FF"},
+        {L"1.2.3.4 5.6.7.8,\x01,word,::ffff:1.2.3.4", L"1.2.3.4,5.6.7.8,::ffff:1.2.3.4"},
+        {L"netsh exec evil.txt,,", L""},
         {L"", L""},
     };
     for (const auto& c : cases) {
@@ -223,5 +226,18 @@ TEST(NormalizeServerList, GivesNormalisedFormForGeneratedText)
         EXPECT_EQ(Normalized(output.c_str()), output) << "normalising twice changes nothing";
         if (HasFailure())
             break;
+    }
+}
+
+TEST(KeepAddressLiterals, KeepsOnlyPlainAddressesOfGeneratedText)
+{
+    std::mt19937 random(20261210);
+    for (int i = 0; i < 20000 && !HasFailure(); ++i) {
+        std::wstring input = GeneratedValue(random, DnsServerListUnits - 1);
+        SCOPED_TRACE(i);
+        DnsServerList kept;
+        KeepAddressLiterals(input.c_str(), kept);
+        for (wchar_t *cursor = kept, *address; (address = NextListElement(&cursor));)
+            EXPECT_TRUE(IsPlainAddress(address)) << "from \"" << input << "\"";
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/system_paths.h"
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
@@ -29,7 +30,7 @@ enum Aftermath {
     NetshDidNotFinish,
     FirstServerOnly,       // as after a failed "add" line, or a power cut between two lines
     StoredInCanonicalForm, // as Windows may store an IPv6 address
-    RecordNotWritten,      // a switch-on's rows cannot be saved, so it changes nothing
+    WriteFails,            // a switch-on's rows cannot be saved, so it changes nothing
 };
 
 struct Interface {
@@ -39,9 +40,9 @@ struct Interface {
     const wchar_t* Ipv6;
 };
 
-static const wchar_t NoRecord[] = L"<none>";
-static const wchar_t LockedRecord[] = L"<locked>";
-static const std::wstring FullRecord = [] {
+static const wchar_t NoSavedSettings[] = L"<none>";
+static const wchar_t LockedSavedSettings[] = L"<locked>";
+static const std::wstring FullSavedSettings = [] {
     std::wstring rows;
     for (int i = 0; i < MaxAdapters; ++i)
         rows += L"R" + std::to_wstring(i) + L"|10.0.0." + std::to_wstring(i) + L"|\n";
@@ -52,10 +53,10 @@ struct PassCase {
     const char* What;
     Pass Kind;
     std::vector<Interface> Machine;
-    const wchar_t* Record;  // its rows as the file holds them, "name|ipv4|ipv6\n" each
-    const wchar_t* Written; // the rows the record is rewritten with; null: it is left as it is
+    const wchar_t* Saved;   // the saved settings' rows as the file holds them, "name|ipv4|ipv6\n" each
+    const wchar_t* Written; // the rows the saved settings are rewritten with; null: they are left as they are
     const wchar_t* Changes; // "<name>/4=<list>" or "<name>/6=<list>", in order; "filter" for its list
-    bool RecordGoes = false; // switch-off: whether the record may go once the changes had their aftermath
+    bool SavedSettingsGo = false; // switch-off: whether the saved settings may go after the changes' aftermath
     Aftermath After = ChangesTakeEffect;
     PassProblem Problem = NoProblem; // what the user is told then
 };
@@ -65,31 +66,31 @@ static const PassCase Cases[] = {
      "mixes in the filter as it is", SwitchOn,
      {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53,2a10:50c0::ad1:ff"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
       {L"C", Ipv6Only, L"", L"fd00::c"}, {L"D", Unlisted, L"10.4.4.4", L""}},
-     NoRecord, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
+     NoSavedSettings, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
      L"A/4=filter A/6=filter B/4=filter C/6=filter"},
-    {"switching on again leaves a record still in use as it is", SwitchOn,
+    {"switching on again leaves saved settings still in use as they are", SwitchOn,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nB||\n", nullptr,
      L"A/4=filter A/6=filter B/4=filter"},
-    {"a stale record takes servers set by hand since, keeps filtered and unlisted rows, adds new ones", SwitchOn,
+    {"stale saved settings take servers set by hand since, keeps filtered and unlisted rows, adds new ones", SwitchOn,
      {{L"A", Both, L"203.0.113.5", FILTER6}, {L"B", Ipv4Only, L"", L""}}, L"A|198.51.100.7|fd00::7\nD|10.9.9.9|\n",
      L"A|203.0.113.5|fd00::7\nD|10.9.9.9|\nB||\n", L"A/4=filter A/6=filter B/4=filter"},
     {"an unbound family that names the filter keeps its saved list", SwitchOn,
      {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter"},
     {"the first of two rows whose names differ in case is refreshed", SwitchOn, {{L"A", Ipv4Only, L"10.3.3.3", L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
-    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoRecord, nullptr, L"", false,
+    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoSavedSettings, nullptr, L"", false,
      ChangesTakeEffect, NoAdapterConnected},
-    {"a locked record stops every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedRecord, nullptr, L"",
+    {"locked saved settings stop every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedSavedSettings, nullptr, L"",
      false, ChangesTakeEffect, SavedSettingsNotRead},
-    {"so does a record that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoRecord,
-     L"A|10.0.0.1|\n", L"A/4=filter", false, RecordNotWritten, SavedSettingsNotWritten},
+    {"so does a file that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoSavedSettings,
+     L"A|10.0.0.1|\n", L"A/4=filter", false, WriteFails, SavedSettingsNotWritten},
     {"a family whose servers cannot be read is neither saved nor filtered, and its row stays", SwitchOn,
      {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter", false,
      ChangesTakeEffect, ServersNotRead},
-    {"an adapter that a full record has no room for keeps its servers", SwitchOn,
-     {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullRecord.c_str(), nullptr,
+    {"an adapter that full saved settings have no room for keeps its servers", SwitchOn,
+     {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullSavedSettings.c_str(), nullptr,
      L"R1/4=filter", false, ChangesTakeEffect, FilterNotApplied},
-    {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoRecord,
+    {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoSavedSettings,
      L"A|10.0.0.1|\n", L"A/4=filter", false, ChangesFail, FilterNotApplied},
 
     {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
@@ -97,16 +98,16 @@ static const PassCase Cases[] = {
      nullptr, L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", true},
     {"a family the user changed since is theirs", SwitchOff, {{L"A", Both, L"9.9.9.9", FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", true},
-    {"without a record, filtered families get automatic servers; one that mixes in the user's own is theirs",
-     SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoRecord,
+    {"without saved settings, filtered families get automatic servers; one that mixes in the user's own is theirs",
+     SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoSavedSettings,
      nullptr, L"A/4=", true},
-    {"so do those of an adapter without a row; a row of another machine's adapter keeps the record", SwitchOff,
+    {"so do those of an adapter without a row; a row of another machine's adapter keeps the file", SwitchOff,
      {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n", nullptr, L"A/4=", false},
     {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", true},
-    {"a locked record stops every change and stays", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedRecord,
+    {"locked saved settings stop every change and stay", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedSavedSettings,
      nullptr, L"", false, ChangesTakeEffect, SavedSettingsNotRead},
-    {"a restore that did not take effect keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+    {"a restore that did not take effect keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail, ServersNotGivenBack},
     {"so does one that took effect in part", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n",
      nullptr, L"A/4=10.1.1.1,10.1.1.2", false, FirstServerOnly, ServersNotGivenBack},
@@ -115,21 +116,21 @@ static const PassCase Cases[] = {
     {"a restore stored in another form of the same addresses took effect", SwitchOff,
      {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", true,
      StoredInCanonicalForm},
-    {"a list of adapters that was cut keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+    {"a list of adapters that was cut keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
      L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut, ServersNotGivenBack},
-    {"an adapter that is gone while its interface names the filter keeps the record", SwitchOff,
+    {"an adapter that is gone while its interface names the filter keeps the saved settings", SwitchOff,
      {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
      nullptr, L"WiFi/4=192.0.2.53", false},
     {"one that is gone with automatic servers saved does not", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
      L"Dock|,; |\n", nullptr, L"", true},
-    {"an unbound family that names the filter keeps the record", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
+    {"an unbound family that names the filter keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", false},
     {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
      L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
-    {"a family whose servers cannot be read is not restored, and keeps the record", SwitchOff,
+    {"a family whose servers cannot be read is not restored, and keeps the saved settings", SwitchOff,
      {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false,
      ChangesTakeEffect, ServersNotRead},
-    {"closing gives back only what the record holds: a filter without a row stays", Close,
+    {"closing gives back only what the saved settings hold: a filter without a row stays", Close,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|\n", nullptr,
      L"A/4=192.0.2.53 A/6=", true},
 };
@@ -154,8 +155,8 @@ static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, 
 
 static int ReadRows(const wchar_t* text, AdapterRecord* rows)
 {
-    if (text == NoRecord || text == LockedRecord)
-        return text == NoRecord ? NoValidSavedSettings : SavedSettingsUnreadable;
+    if (text == NoSavedSettings || text == LockedSavedSettings)
+        return text == NoSavedSettings ? NoValidSavedSettings : SavedSettingsUnreadable;
     int count = 0;
     for (const wchar_t* line = text; *line; line = wcschr(line, L'\n') + 1) {
         const wchar_t* bar = wcschr(line, L'|');
@@ -237,13 +238,13 @@ static const PassAftermath& SimulateAftermath(const PassCase& c, const Switching
 {
     std::vector<Interface> machine = c.Machine;
     std::vector<std::wstring> stored(plan.ChangeCount);
-    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail && c.After != RecordNotWritten; ++i) {
+    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail && c.After != WriteFails; ++i) {
         stored[i] = Stored(plan.Changes[i].Servers, c.After);
         Interface* changed = Find(machine, adapters[plan.Changes[i].Adapter].Name);
         (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = stored[i].c_str();
     }
     static PassAftermath after;
-    after.SavedSettingsWritten = c.After != RecordNotWritten;
+    after.SavedSettingsWritten = c.After != WriteFails;
     after.NetshFinished = c.After != NetshDidNotFinish;
     after.AdapterListIsWhole = c.After != AdapterListCut;
     after.AdapterCount = count;
@@ -264,7 +265,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         SCOPED_TRACE(c.What);
         AdapterRecord adapters[MaxAdapters], rows[MaxAdapters];
         int count = ListAdapters(c.Machine, adapters);
-        int rowCount = ReadRows(c.Record, rows);
+        int rowCount = ReadRows(c.Saved, rows);
         std::wstring rowsBefore = RowsText(rows, rowCount);
         SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, rows, rowCount)
                                                 : PlanSwitchOff(adapters, count, rows, rowCount,
@@ -276,7 +277,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         if (c.Kind == SwitchOn) {
             EXPECT_EQ(SwitchOnProblem(rowCount, after), c.Problem);
         } else {
-            EXPECT_EQ(RecordMayGo(rows, rowCount, plan, after), c.RecordGoes);
+            EXPECT_EQ(SavedSettingsMayGo(rows, rowCount, plan, after), c.SavedSettingsGo);
             EXPECT_EQ(SwitchOffProblem(rowCount, plan, after), c.Problem);
         }
     }
@@ -305,17 +306,17 @@ TEST(SwitchingPlan, LeavesDnsToAPolicyThatDecidesIt)
     }
 }
 
-// The record is the one input a program without administrator rights controls. Whatever it holds, a
-// switch-off reads and plans without crashing or hanging, and hands on only address literals (the
-// applier gives the system call and netsh the very list it keeps).
-TEST(SwitchingPlan, HandsOnOnlyAddressLiteralsWhateverTheRecordHolds)
+// The saved settings are the one input a program without administrator rights controls. Whatever it holds, a
+// switch-off reads and plans without crashing or hanging, and hands on the rows' own lists, which the
+// applier then cuts to address literals.
+TEST(SwitchingPlan, PlansFromTheRowsWhateverTheSavedSettingsHold)
 {
     const char* const names[] = {"A", "B", "C"};
     AdapterRecord adapters[3];
     for (int i = 0; i < 3; ++i)
         adapters[i] = Record(Wide(names[i]), FILTER4, FILTER6, i + 1, i + 101);
     std::wstring folder = CreateTestFolder();
-    ScopedPath record(StateFilePath, folder + L"\\nublaro.txt");
+    ScopedPath saved(StateFilePath, folder + L"\\nublaro.txt");
     std::mt19937 random(7);
     int withServers = 0;
     for (int i = 0; i < 10000 && !HasFailure(); ++i) {
@@ -325,11 +326,10 @@ TEST(SwitchingPlan, HandsOnOnlyAddressLiteralsWhateverTheRecordHolds)
         SwitchingPlan plan =
             PlanSwitchOff(adapters, 3, rows, LoadSavedSettings(rows, MaxAdapters), SwitchedOffByUser);
         for (int c = 0; c < plan.ChangeCount; ++c) {
-            DnsServerList applied;
-            KeepAddressLiterals(plan.Changes[c].Servers, applied);
-            withServers += applied[0] != L'\0';
-            for (wchar_t *cursor = applied, *address; (address = NextListElement(&cursor));)
-                EXPECT_TRUE(IsPlainAddress(address)) << "from \"" << plan.Changes[c].Servers << "\"";
+            const wchar_t* servers = plan.Changes[c].Servers;
+            EXPECT_TRUE(servers[0] == L'\0' || (servers >= rows[0].Name && servers < rows[MaxAdapters].Name))
+                << "a row's own list";
+            withServers += servers[0] != L'\0';
         }
     }
     EXPECT_GT(withServers, 1000) << "the generated rows reach the adapters";

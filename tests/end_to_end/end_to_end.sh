@@ -50,7 +50,7 @@ wine notepad </dev/null >/dev/null 2>&1 &
 notepad=$!
 for tries in $(seq 1 100); do [ "$(foreground_class "$bin")" = Notepad ] && break; sleep 0.1; done
 [ "$(foreground_class "$bin")" = Notepad ] || fail "Notepad did not come to the front"
-# Meanwhile, filtering was switched on elsewhere: the record and the filter, as a switch-on leaves them.
+# Meanwhile, filtering was switched on elsewhere: the saved settings and the filter, as a switch-on leaves them.
 printf '\xEF\xBB\xBF#v2\r\n%s|192.0.2.53,192.0.2.54|fd00::53\r\n' "$adapter" >"$saved"
 set_name_server 4 "$adapter" "94.140.14.14,94.140.15.15"
 exitCode=0

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Kills the real program at points spread over whole switching passes, on and off, as a crash or a
 # power cut would: at times from the click, before netsh, while it waits, after its first line, after
-# its last line (for a switch-off: between the restore and the deletion of the record), and after the
+# its last line (for a switch-off: between the restore and the deletion of the saved settings), and after the
 # pass has ended. After each point the program is started again, and:
-#   - the window shows the state the registry is in, and a filtered adapter has its record;
-#   - once switched off, the adapter has the servers it had before, and no record is left;
+#   - the window shows the state the registry is in, and a filtered adapter has its saved settings;
+#   - once switched off, the adapter has the servers it had before, and no saved settings are left;
 #   - servers then set by hand come back after switching on and off.
 # Every point runs to its end whatever the others did; the result is "survived N of M".
 #
@@ -57,19 +57,19 @@ kill_at() {
 }
 
 check_after_restart() {
-    local filtered=off record=none
+    local filtered=off settings=none
     is_filtered "$adapter" && filtered=on
-    [ -e "$saved" ] && record=kept
+    [ -e "$saved" ] && settings=kept
     start_nublaro "$folder" "$executable"
     local look
     look=$(current_look)
-    echo "  the adapter is $([ $filtered = on ] && echo filtered || echo "not filtered"), the record $record, the window $look"
+    echo "  the adapter is $([ $filtered = on ] && echo filtered || echo "not filtered"), the saved settings $settings, the window $look"
     [ "$look" = "$filtered" ] || fail "the window shows $look while the adapter is $filtered"
     if [ "$filtered" = on ]; then
-        [ "$record" = kept ] || fail "the adapter is filtered without a record"
+        [ "$settings" = kept ] || fail "the adapter is filtered without saved settings"
         click_switch
         wait_for_look off
-        [ ! -e "$saved" ] || fail "the record is still there after switching off"
+        [ ! -e "$saved" ] || fail "the saved settings are still there after switching off"
     fi
     expect_servers "switched off" "$adapter" "$seed4" "$seed6"
 
@@ -77,11 +77,11 @@ check_after_restart() {
     set_name_server 6 "$adapter" "$hand6"
     click_switch
     wait_for_look on
-    [ -e "$saved" ] || fail "filtered without a record"
+    [ -e "$saved" ] || fail "filtered without saved settings"
     click_switch
     wait_for_look off
     expect_servers "servers set by hand, switched on and off" "$adapter" "$hand4" "$hand6"
-    [ ! -e "$saved" ] || fail "the record is still there after switching off"
+    [ ! -e "$saved" ] || fail "the saved settings are still there after switching off"
     kill_nublaro
 }
 

@@ -4,7 +4,7 @@
 # holds their DNS settings. Both end with the test, and with them every process it started. Sourced, not
 # run; the test calls enter_own_machine first, with its own arguments.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/window.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/window.sh"
 
 SKIPPED=77 # ctest shows the test as skipped
 

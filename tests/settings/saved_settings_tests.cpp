@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/system_paths.h"
 #include "settings/saved_settings.h"
 #include "support/files.h"
 #include "support/scoped_override.h"

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "app/system_paths.h"
 #include "dns/dns_applier.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"

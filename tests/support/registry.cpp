@@ -55,3 +55,11 @@ std::wstring StoredNameServer(IpFamily family, const char* adapterName)
         return L"<missing>";
     return value;
 }
+
+void ExpectServersAt(const char* file, int line, const char* adapterName, const std::wstring& ipv4,
+                     const std::wstring& ipv6)
+{
+    testing::ScopedTrace caller(file, line, "the servers of " + std::string(adapterName));
+    EXPECT_EQ(Servers(Ipv4Family, adapterName), ipv4);
+    EXPECT_EQ(Servers(Ipv6Family, adapterName), ipv6);
+}

@@ -16,3 +16,8 @@ std::wstring Servers(IpFamily family, const char* adapterName);
 
 // The value exactly as stored, or "<missing>".
 std::wstring StoredNameServer(IpFamily family, const char* adapterName);
+
+// Expects both families' servers of an adapter, as Nublaro reads them; a failure names the caller's line.
+#define ExpectServers(adapterName, ipv4, ipv6) ExpectServersAt(__FILE__, __LINE__, adapterName, ipv4, ipv6)
+void ExpectServersAt(const char* file, int line, const char* adapterName, const std::wstring& ipv4,
+                     const std::wstring& ipv6);

@@ -4,6 +4,7 @@
 #include "support/test_machine.h"
 
 #include "app/startup.h"
+#include "app/system_paths.h"
 #include "support/files.h"
 #include "support/netsh_log.h"
 

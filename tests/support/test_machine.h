@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/system_paths.h"
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
@@ -41,11 +42,11 @@ protected:
     std::wstring savedPath;
 
 private:
-    ScopedOverride<GetAdaptersAddressesFn*> adapterQuery{GetAdaptersAddressesProc};
-    ScopedOverride<ConvertInterfaceIndexToLuidFn*> indexToLuid{ConvertInterfaceIndexToLuidProc};
-    ScopedOverride<ConvertInterfaceLuidToGuidFn*> luidToGuid{ConvertInterfaceLuidToGuidProc};
+    ScopedOverride<decltype(&GetAdaptersAddresses)> adapterQuery{GetAdaptersAddressesProc};
+    ScopedOverride<decltype(&ConvertInterfaceIndexToLuid)> indexToLuid{ConvertInterfaceIndexToLuidProc};
+    ScopedOverride<decltype(&ConvertInterfaceLuidToGuid)> luidToGuid{ConvertInterfaceLuidToGuidProc};
     ScopedOverride<SetInterfaceDnsSettingsFn*> dnsSettings{SetInterfaceDnsSettingsProc};
-    ScopedOverride<LoadLibraryExFn*> dnsClientLoad{LoadLibraryExProc};
+    ScopedOverride<decltype(&LoadLibraryExW)> dnsClientLoad{LoadLibraryExProc};
     ScopedPath statePath{StateFilePath};
     ScopedPath netshPath{NetshPath};
     ScopedPath ipconfigPath{IpconfigPath};

@@ -3,6 +3,7 @@
 #include "bench/bench_machine.h"
 
 #include "app/startup.h"
+#include "app/system_paths.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
 #include "support/files.h"

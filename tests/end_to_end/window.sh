@@ -14,7 +14,7 @@ TRACK_ON_RGB="22,163,74"
 WAITING_INK="#475569"
 
 # install_nublaro <folder of the built programs> <name>: the program in C:\<name>, as a user would put it
-# there; sets $folder, $executable (its Windows path) and $saved (its record).
+# there; sets $folder, $executable (its Windows path) and $saved (its saved settings).
 install_nublaro() {
     folder="$WINEPREFIX/drive_c/$2"
     mkdir -p "$folder"
