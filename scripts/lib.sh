@@ -3,7 +3,8 @@
 
 NUBLARO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NUBLARO_BUILD=${NUBLARO_BUILD:-$NUBLARO_ROOT/build}
-NUBLARO_PACKAGES=(cmake make mingw-w64 wine wine64 xvfb xdotool imagemagick googletest iproute2)
+NUBLARO_PACKAGES=(cmake make mingw-w64 wine wine64 xvfb xdotool imagemagick googletest iproute2 zip unzip
+                  osslsigncode openssl)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
