@@ -13,7 +13,7 @@
 // The DLLs every Windows has; nothing from the compiler's own runtime may be imported.
 static const char* const SystemDlls[] = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll",
-    "iphlpapi.dll", "bcrypt.dll", "msvcrt.dll", "ntdll.dll", "ws2_32.dll",
+    "iphlpapi.dll", "bcrypt.dll", "rasapi32.dll", "msvcrt.dll", "ntdll.dll", "ws2_32.dll",
 };
 
 static std::vector<char> ReadExecutable(const wchar_t* name)
