@@ -14,13 +14,6 @@ static const wchar_t OpenInAnotherSession[] = L"Nublaro ya está abierto en otra
 // How long a second copy looks for the first one's window, which may still be starting.
 static const DWORD FirstWindowWaitMs = 5000;
 
-static HICON LoadAppIcon(HINSTANCE instance, int widthMetric, int heightMetric)
-{
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(AppIconId), IMAGE_ICON,
-                                         GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric),
-                                         LR_DEFAULTCOLOR));
-}
-
 static int RunMessageLoop()
 {
     MSG message = {};
@@ -51,8 +44,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     CurrentMode = DetectFilteringMode();
 
     BackgroundBrush = CreateSolidBrush(RGB(248, 250, 252));
-    HICON largeIcon = LoadAppIcon(instance, SM_CXICON, SM_CYICON);
-    HICON smallIcon = LoadAppIcon(instance, SM_CXSMICON, SM_CYSMICON);
+    HICON largeIcon = LoadAppIcon(instance, SM_CXICON, GetDpiForSystem());
+    HICON smallIcon = LoadAppIcon(instance, SM_CXSMICON, GetDpiForSystem());
     if (!RegisterMainWindowClass(instance, largeIcon, smallIcon))
         return 1;
 

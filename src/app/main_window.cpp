@@ -7,6 +7,13 @@
 
 const wchar_t MainWindowClass[] = L"NublaroWnd";
 
+HICON LoadAppIcon(HINSTANCE instance, int metric, int dpi)
+{
+    int size = GetSystemMetricsForDpi(metric, dpi);
+    return static_cast<HICON>(
+        LoadImageW(instance, MAKEINTRESOURCEW(AppIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+}
+
 ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon)
 {
     WNDCLASSEXW windowClass = {};

@@ -77,26 +77,26 @@ void StartToggle(HWND window, int requestedMode)
 // of start-up.
 static bool AwaySinceDetection;
 
-static void TellModeAgain(HWND window)
+// Returns whether the mode changed while the user was away; the window then shows the new one.
+static bool ModeChangedWhileAway(HWND window)
 {
+    if (!AwaySinceDetection || BusyFlag)
+        return false;
     AwaySinceDetection = false;
     int mode = DetectFilteringMode();
     if (mode == CurrentMode)
-        return;
+        return false;
     CurrentMode = mode;
     ShowState(window);
+    return true;
 }
 
 // A click that brings the window back must not switch a state the user has not seen: when it finds
 // the mode changed, the window shows the new state and that click does nothing more.
 static LRESULT OnMouseActivate(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (AwaySinceDetection && !BusyFlag) {
-        int shown = CurrentMode;
-        TellModeAgain(window);
-        if (CurrentMode != shown)
-            return MA_ACTIVATEANDEAT;
-    }
+    if (ModeChangedWhileAway(window))
+        return MA_ACTIVATEANDEAT;
     return DefWindowProcW(window, WM_MOUSEACTIVATE, wParam, lParam);
 }
 
@@ -107,8 +107,7 @@ static bool OnActivate(HWND window, WPARAM wParam)
         AwaySinceDetection = true;
         return false;
     }
-    if (AwaySinceDetection && !BusyFlag)
-        TellModeAgain(window);
+    ModeChangedWhileAway(window);
     if (HIWORD(wParam) != 0)
         return false; // minimised
     SetFocus(GetDlgItem(window, IDC_TOGGLE));
@@ -150,9 +149,7 @@ static void SetWindowIcons(HWND window, int dpi)
     } icons[] = {{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}};
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
     for (int i = 0; i < 2; ++i) {
-        int size = GetSystemMetricsForDpi(icons[i].Metric, dpi);
-        HICON icon = static_cast<HICON>(
-            LoadImageW(instance, MAKEINTRESOURCEW(AppIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        HICON icon = LoadAppIcon(instance, icons[i].Metric, dpi);
         SendMessageW(window, WM_SETICON, icons[i].Kind, reinterpret_cast<LPARAM>(icon));
         if (WindowIcons[i])
             DestroyIcon(WindowIcons[i]);
@@ -184,8 +181,8 @@ static void OnCreate(HWND window, const CREATESTRUCTW* creation)
     RegularFont = BoldFont = nullptr;
     TakeDpi(window, dpi);
     HighContrast = ReadHighContrast();
-    HWND toggle = CreateToggleSwitch(window, creation->hInstance, dpi);
-    SendMessageW(toggle, BM_SETCHECK, CurrentMode == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    CreateToggleSwitch(window, creation->hInstance, dpi);
+    ShowState(window);
     // No focus cue until the keyboard is used in the window, as Windows does for its own controls,
     // unless the user asked Windows to show them always.
     BOOL alwaysShowCues = FALSE;

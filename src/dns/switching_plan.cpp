@@ -133,8 +133,11 @@ static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
     return ReadsBackAs(now.Ipv6State, now.Ipv6Servers, applied);
 }
 
-static bool AllChangesTookEffect(const SwitchingPlan& plan, const PassAftermath& after)
+// Every adapter was seen, netsh finished, and every restore reads back in full.
+static bool RestoresTookEffect(const SwitchingPlan& plan, const PassAftermath& after)
 {
+    if (!after.NetshFinished || !after.AdapterListIsWhole)
+        return false;
     for (int i = 0; i < plan.ChangeCount; ++i) {
         if (!TookEffect(plan.Changes[i], after.Adapters[plan.Changes[i].Adapter]))
             return false;
@@ -162,8 +165,7 @@ static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterf
 // row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
 bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
 {
-    if (rowCount == SavedSettingsUnreadable || !after.NetshFinished || !after.AdapterListIsWhole ||
-        !AllChangesTookEffect(plan, after))
+    if (rowCount == SavedSettingsUnreadable || !RestoresTookEffect(plan, after))
         return false;
     for (int i = 0; i < rowCount; ++i) {
         const AdapterRecord& now = after.RowInterfaces[i];
@@ -240,7 +242,5 @@ PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const Pass
         return SavedSettingsNotRead;
     if (AnyServersUnreadable(after))
         return ServersNotRead;
-    if (!after.NetshFinished || !after.AdapterListIsWhole || !AllChangesTookEffect(plan, after))
-        return ServersNotGivenBack;
-    return NoProblem;
+    return RestoresTookEffect(plan, after) ? NoProblem : ServersNotGivenBack;
 }
