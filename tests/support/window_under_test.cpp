@@ -53,36 +53,28 @@ static std::wstring TextOf(HWND window)
     return text;
 }
 
-struct BoxSearch {
-    HWND Owner;
-    HWND Found;
-};
-
-static BOOL CALLBACK FindOwnedBox(HWND candidate, LPARAM parameter)
+// A message box is a top-level window of the dialog class that its owner's window owns.
+static HWND FindOwnedBox(HWND owner)
 {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
-    wchar_t className[16] = L"";
-    GetClassNameW(candidate, className, ARRAYSIZE(className));
-    if (wcscmp(className, L"#32770") != 0 || GetWindow(candidate, GW_OWNER) != search->Owner ||
-        !IsWindowVisible(candidate))
-        return TRUE;
-    search->Found = candidate;
-    return FALSE;
+    for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
+        if (GetWindow(box, GW_OWNER) == owner && IsWindowVisible(box))
+            return box;
+    }
+    return nullptr;
 }
 
-static void AnswerBoxes(HWND owner, DWORD ownerThread)
+static void AnswerBoxes(HWND owner)
 {
     while (Watching) {
-        BoxSearch search = {owner, nullptr};
-        EnumThreadWindows(ownerThread, FindOwnedBox, reinterpret_cast<LPARAM>(&search));
-        if (search.Found) {
+        HWND box = FindOwnedBox(owner);
+        if (box) {
             {
                 std::lock_guard<std::mutex> hold(AnsweredLock);
                 // The box's text is the static control 0xFFFF, in Windows as in Wine.
-                Answered.push_back({TextOf(GetDlgItem(search.Found, 0xFFFF)), TextOf(GetDlgItem(owner, IDC_TOGGLE))});
+                Answered.push_back({TextOf(GetDlgItem(box, 0xFFFF)), TextOf(GetDlgItem(owner, IDC_TOGGLE))});
             }
-            PostMessageW(search.Found, WM_COMMAND, IDOK, 0);
-            while (Watching && IsWindow(search.Found))
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            while (Watching && IsWindow(box))
                 Sleep(5);
         }
         Sleep(5);
@@ -93,7 +85,7 @@ void StartAnsweringMessageBoxes(HWND owner)
 {
     Answered.clear();
     Watching = true;
-    Watcher = std::thread(AnswerBoxes, owner, GetWindowThreadProcessId(owner, nullptr));
+    Watcher = std::thread(AnswerBoxes, owner);
 }
 
 std::vector<AnsweredMessageBox> StopAnsweringMessageBoxes()
