@@ -82,6 +82,23 @@ wait_for_netsh_to_end() {
     fail "netsh did not end: $runs started, $ends ended"
 }
 
+# Wine now and then leaves a process it forks to start netsh hanging before netsh's first line of code,
+# still a copy of the program that started it or already named netsh; the program then waits in
+# CreateProcess for ever, or for netsh until its time-out. On Windows this never happens. Once the
+# program is gone and every netsh that logged its run has ended, such processes of this prefix are ended
+# by their ids, with the scripts they were given; returns whether there were any.
+end_netsh_left_unstarted() {
+    local pid found=1
+    (wait_for_netsh_to_end) >/dev/null 2>&1 || return 1
+    for pid in $(pgrep -i -f 'netsh\.exe|nublaro\.exe'); do
+        [[ "$(readlink "/proc/$pid/exe")" == */wine* ]] || continue
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+        kill -9 "$pid" 2>/dev/null && found=0
+    done
+    rm -f "$WINEPREFIX"/drive_c/windows/temp/dns*.tmp
+    return $found
+}
+
 # Filtering has a family when its servers name the filter; under Wine only IPv4 is ever bound.
 is_filtered() {
     case ",$(name_server 4 "$1")," in
