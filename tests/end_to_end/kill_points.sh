@@ -107,7 +107,7 @@ for point in "${points[@]}"; do
         lines) echo "by netsh after $value lines" ;; ended) echo "after the pass ended" ;; esac):"
     if run_point "$phase" "$how" "$value"; then
         survived=$((survived + 1))
-    elif end_netsh_left_unstarted; then
+    elif netsh_left_unstarted; then
         echo "  Wine left a netsh hanging before its first line; the point runs again:"
         run_point "$phase" "$how" "$value" && survived=$((survived + 1))
     fi

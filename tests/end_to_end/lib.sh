@@ -56,20 +56,25 @@ start_machine_with_one_adapter() {
     [ "$(echo "$adapter" | wc -w)" -eq 1 ] || fail "Wine shows the operational adapters '$adapter', not one"
 }
 
-# A netsh started by a killed program goes on to its end; the test waits for it, as a user would. A
-# script the program left in the Windows temporary folder was handed to a netsh that logs its run once it
-# runs, or to none: the test waits five seconds at most for each to show in the log, then until every
-# netsh that ran has ended. (Wine, unlike Windows, can leave a child it was starting when its parent was
-# killed hanging before its first line of code; such a netsh never runs and ends with the prefix.)
-wait_for_netsh_to_end() {
-    local tries script runs ends
+# The scripts the program left in the Windows temporary folder that no netsh named in its log: each was
+# handed to a netsh that logs its run once it runs, or to none, and is given five seconds to show there.
+scripts_no_netsh_ran() {
+    local script tries
     for script in "$WINEPREFIX"/drive_c/windows/temp/dns*.tmp; do
         for tries in $(seq 1 50); do
-            [ -e "$script" ] || break
-            grep -qiF "$(basename "$script")" "$netshLog" 2>/dev/null && break
+            [ -e "$script" ] || continue 2
+            grep -qiF "$(basename "$script")" "$netshLog" 2>/dev/null && continue 2
             sleep 0.1
         done
+        echo "$script"
     done
+}
+
+# A netsh started by a killed program goes on to its end; the test waits for it, as a user would, and
+# then removes the scripts left behind.
+wait_for_netsh_to_end() {
+    local tries runs ends
+    scripts_no_netsh_ran >/dev/null
     for tries in $(seq 1 100); do
         runs=$(grep -c '^run ' "$netshLog" 2>/dev/null || true)
         ends=$(grep -c '^done' "$netshLog" 2>/dev/null || true)
@@ -82,21 +87,15 @@ wait_for_netsh_to_end() {
     fail "netsh did not end: $runs started, $ends ended"
 }
 
-# Wine now and then leaves a process it forks to start netsh hanging before netsh's first line of code,
-# still a copy of the program that started it or already named netsh; the program then waits in
-# CreateProcess for ever, or for netsh until its time-out. On Windows this never happens. Once the
-# program is gone and every netsh that logged its run has ended, such processes of this prefix are ended
-# by their ids, with the scripts they were given; returns whether there were any.
-end_netsh_left_unstarted() {
-    local pid found=1
+# Wine, unlike Windows, now and then leaves a process it is starting hanging before its first line of
+# code; for a netsh, the program then waits in CreateProcess for ever, or for netsh until its time-out.
+# Called once the program is gone: returns whether a script it wrote was never run, after cleaning up as
+# wait_for_netsh_to_end does. Such a netsh is left alone: it never runs.
+netsh_left_unstarted() {
+    local unstarted
+    unstarted=$(scripts_no_netsh_ran)
     (wait_for_netsh_to_end) >/dev/null 2>&1 || return 1
-    for pid in $(pgrep -i -f 'netsh\.exe|nublaro\.exe'); do
-        [[ "$(readlink "/proc/$pid/exe")" == */wine* ]] || continue
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
-        kill -9 "$pid" 2>/dev/null && found=0
-    done
-    rm -f "$WINEPREFIX"/drive_c/windows/temp/dns*.tmp
-    return $found
+    [ -n "$unstarted" ]
 }
 
 # Filtering has a family when its servers name the filter; under Wine only IPv4 is ever bound.
