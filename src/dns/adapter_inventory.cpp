@@ -138,11 +138,17 @@ void ReadCurrentServers(AdapterRecord* record)
     record->Ipv6State = ReadInterfaceNameServers(Ipv6Family, record->Name, record->Ipv6Servers);
 }
 
-bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
+FamilyView Family(const AdapterRecord& adapter, IpFamily family)
 {
     if (family == Ipv4Family)
-        return adapter.Ipv4InterfaceIndex != 0 && IsFilterList(adapter.Ipv4Servers);
-    return adapter.Ipv6InterfaceIndex != 0 && IsFilterList(adapter.Ipv6Servers);
+        return {adapter.Ipv4InterfaceIndex, adapter.Ipv4Servers, adapter.Ipv4State};
+    return {adapter.Ipv6InterfaceIndex, adapter.Ipv6Servers, adapter.Ipv6State};
+}
+
+bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
+{
+    FamilyView view = Family(adapter, family);
+    return view.InterfaceIndex != 0 && IsFilterList(view.Servers);
 }
 
 int DetectFilteringMode()

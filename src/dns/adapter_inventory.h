@@ -23,6 +23,16 @@ struct AdapterRecord {
     NameServerState Ipv6State;
 };
 
+// One family of an adapter: its interface index (0 when the family is not bound), its servers and how
+// they were read.
+struct FamilyView {
+    ULONG InterfaceIndex;
+    const wchar_t* Servers;
+    NameServerState State;
+};
+
+FamilyView Family(const AdapterRecord& adapter, IpFamily family);
+
 // 0 keeps every adapter that can carry DNS servers; 2 keeps those that are up or have a filtered family;
 // any other value keeps only those that are up.
 typedef int AdapterFilter;

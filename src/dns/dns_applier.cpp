@@ -28,6 +28,5 @@ void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_
 
     if (SetInterfaceDnsSettingsProc && AppliedBySystem(adapter, family, applied))
         return;
-    ULONG index = family == Ipv4Family ? adapter.Ipv4InterfaceIndex : adapter.Ipv6InterfaceIndex;
-    AppendNetshCommands(index, family, applied);
+    AppendNetshCommands(Family(adapter, family).InterfaceIndex, family, applied);
 }

@@ -66,9 +66,10 @@ static bool SaveFamily(const wchar_t* current, NameServerState state, wchar_t* s
 
 // A family is filtered only when it is bound and its servers could be read: servers that cannot be
 // known could not be given back.
-static bool MayFilter(ULONG interfaceIndex, NameServerState state)
+static bool MayFilter(const AdapterRecord& adapter, IpFamily family)
 {
-    return interfaceIndex != 0 && state != ServersUnreadable;
+    FamilyView view = Family(adapter, family);
+    return view.InterfaceIndex != 0 && view.State != ServersUnreadable;
 }
 
 // Only an adapter whose servers are in the saved settings is switched on: one that full saved settings
@@ -86,9 +87,9 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
             continue;
         plan.RowsChanged |= SaveFamily(adapter.Ipv4Servers, adapter.Ipv4State, rows[row].Ipv4Servers);
         plan.RowsChanged |= SaveFamily(adapter.Ipv6Servers, adapter.Ipv6State, rows[row].Ipv6Servers);
-        if (MayFilter(adapter.Ipv4InterfaceIndex, adapter.Ipv4State))
+        if (MayFilter(adapter, Ipv4Family))
             AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
-        if (MayFilter(adapter.Ipv6InterfaceIndex, adapter.Ipv6State))
+        if (MayFilter(adapter, Ipv6Family))
             AddChange(plan, i, Ipv6Family, FilterServerListIpv6);
     }
     return plan;
@@ -128,9 +129,8 @@ static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
 {
     DnsServerList applied;
     KeepAddressLiterals(change.Servers, applied);
-    if (change.Family == Ipv4Family)
-        return ReadsBackAs(now.Ipv4State, now.Ipv4Servers, applied);
-    return ReadsBackAs(now.Ipv6State, now.Ipv6Servers, applied);
+    FamilyView view = Family(now, change.Family);
+    return ReadsBackAs(view.State, view.Servers, applied);
 }
 
 // Every adapter was seen, netsh finished, and every restore reads back in full.
@@ -177,36 +177,26 @@ bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const Switching
     return true;
 }
 
-static bool BoundAndUnreadable(ULONG interfaceIndex, NameServerState state)
-{
-    return interfaceIndex != 0 && state == ServersUnreadable;
-}
-
-static bool AnyServersUnreadable(const PassAftermath& after)
+// Whether a family of an adapter the pass saw is one for which holds is true.
+static bool AnyFamily(const PassAftermath& after, bool (*holds)(const AdapterRecord&, IpFamily))
 {
     for (int i = 0; i < after.AdapterCount; ++i) {
-        const AdapterRecord& adapter = after.Adapters[i];
-        if (BoundAndUnreadable(adapter.Ipv4InterfaceIndex, adapter.Ipv4State) ||
-            BoundAndUnreadable(adapter.Ipv6InterfaceIndex, adapter.Ipv6State))
+        if (holds(after.Adapters[i], Ipv4Family) || holds(after.Adapters[i], Ipv6Family))
             return true;
     }
     return false;
 }
 
-static bool BoundAndUnfiltered(const AdapterRecord& adapter, IpFamily family)
+static bool BoundAndUnreadable(const AdapterRecord& adapter, IpFamily family)
 {
-    ULONG index = family == Ipv4Family ? adapter.Ipv4InterfaceIndex : adapter.Ipv6InterfaceIndex;
-    return index != 0 && !FamilyIsFiltered(adapter, family);
+    FamilyView view = Family(adapter, family);
+    return view.InterfaceIndex != 0 && view.State == ServersUnreadable;
 }
 
 // Also true for an adapter that full saved settings had no room for, which was never switched.
-static bool AnyFamilyUnfiltered(const PassAftermath& after)
+static bool BoundAndUnfiltered(const AdapterRecord& adapter, IpFamily family)
 {
-    for (int i = 0; i < after.AdapterCount; ++i) {
-        if (BoundAndUnfiltered(after.Adapters[i], Ipv4Family) || BoundAndUnfiltered(after.Adapters[i], Ipv6Family))
-            return true;
-    }
-    return false;
+    return Family(adapter, family).InterfaceIndex != 0 && !FamilyIsFiltered(adapter, family);
 }
 
 // Servers a policy sets replace every adapter's own, so the filter would change nothing while the window
@@ -229,9 +219,9 @@ PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)
         return SavedSettingsNotRead;
     if (!after.SavedSettingsWritten)
         return SavedSettingsNotWritten;
-    if (AnyServersUnreadable(after))
+    if (AnyFamily(after, BoundAndUnreadable))
         return ServersNotRead;
-    return AnyFamilyUnfiltered(after) ? FilterNotApplied : NoProblem;
+    return AnyFamily(after, BoundAndUnfiltered) ? FilterNotApplied : NoProblem;
 }
 
 // Servers the saved settings keep for an adapter that is gone, or for another machine, are not a failure:
@@ -240,7 +230,7 @@ PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const Pass
 {
     if (rowCount == SavedSettingsUnreadable)
         return SavedSettingsNotRead;
-    if (AnyServersUnreadable(after))
+    if (AnyFamily(after, BoundAndUnreadable))
         return ServersNotRead;
     return RestoresTookEffect(plan, after) ? NoProblem : ServersNotGivenBack;
 }
