@@ -2,7 +2,6 @@
 // saved settings in a temporary folder, and a DNS client whose flush costs nothing.
 #include "bench/bench_machine.h"
 
-#include "app/startup.h"
 #include "app/system_paths.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"

@@ -1,6 +1,7 @@
 // Entry point: hands over to an elevated copy when needed, then runs the one window until it closes.
 #include <windows.h>
 
+#include "app/elevation.h"
 #include "app/main_window.h"
 #include "app/painting.h"
 #include "app/single_instance.h"

@@ -4,8 +4,8 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "app/elevation.h"
 #include "app/main_window.h"
-#include "app/startup.h"
 
 const wchar_t InstanceLockName[] = L"Global\\Nublaro.OneCopyPerMachine";
 const wchar_t ComeForwardMessageName[] = L"Nublaro.ComeForward";

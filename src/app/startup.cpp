@@ -1,4 +1,5 @@
-// Start-up: the elevation check and relaunch, and the hand-off to a copy that already runs.
+// Start-up without administrator rights: the relaunch as administrator, or the hand-off to a copy that
+// already runs.
 #include "app/startup.h"
 
 #include <strsafe.h>
@@ -6,7 +7,6 @@
 #include "app/single_instance.h"
 
 decltype(&ShellExecuteExW) ShellExecuteExProc = ShellExecuteExW;
-decltype(&OpenProcessToken) OpenProcessTokenProc = OpenProcessToken;
 
 // The relaunch leaves this in the environment of the copy it starts; the command line stays the user's.
 static const wchar_t RelaunchMarker[] = L"NUBLARO_RELAUNCHED";
@@ -17,19 +17,6 @@ static const wchar_t RelaunchMarker[] = L"NUBLARO_RELAUNCHED";
 void RestrictDllSearchToSystemFolder()
 {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
-bool IsProcessElevated(HANDLE process)
-{
-    HANDLE token = nullptr;
-    if (!OpenProcessTokenProc(process, TOKEN_QUERY, &token))
-        return false;
-
-    TOKEN_ELEVATION elevation = {};
-    DWORD returnedBytes;
-    BOOL queried = GetTokenInformation(token, TokenElevation, &elevation, sizeof(elevation), &returnedBytes);
-    CloseHandle(token);
-    return queried && elevation.TokenIsElevated != 0;
 }
 
 int RelaunchElevated(const wchar_t* parameters)

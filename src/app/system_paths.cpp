@@ -1,14 +1,13 @@
-// The paths and the system entry point that start-up fills once, before the window exists; the DNS code
-// and the saved settings only read them afterwards.
+// Start-up's one look at where the program and the system live: it fills, once and before the window
+// exists, the paths and the system entry point that the DNS code and the saved settings own.
 #include "app/system_paths.h"
 
-#include <strsafe.h>
+#include "dns/command_runner.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "settings/saved_settings.h"
 
-wchar_t StateFilePath[MAX_PATH];
-wchar_t NetshPath[MAX_PATH];
-wchar_t IpconfigPath[MAX_PATH];
-wchar_t ScriptFolder[MAX_PATH];
-SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
+#include <strsafe.h>
 
 // The saved settings live beside the executable. A path that had to be cut would name another
 // file or folder, so it is left empty instead: nothing is then saved, and nothing is switched.

@@ -3,8 +3,7 @@
 
 #include <strsafe.h>
 
-#include "app/system_paths.h"
-
+wchar_t IpconfigPath[MAX_PATH];
 decltype(&LoadLibraryExW) LoadLibraryExProc = LoadLibraryExW;
 
 static const int CommandLineUnits = 1024;

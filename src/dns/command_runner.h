@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+// The system's ipconfig.exe, which start-up fills; empty without the Windows folder.
+extern wchar_t IpconfigPath[MAX_PATH];
+
 // Returns whether the command ran to its end within the time-out.
 bool RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
 void FlushResolverCache();

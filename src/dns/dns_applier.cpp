@@ -1,8 +1,9 @@
 // The one place that changes the system's DNS configuration: one family of one adapter at a time.
 #include "dns/dns_applier.h"
 
-#include "app/system_paths.h"
 #include "dns/netsh_script.h"
+
+SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 
 // The system call counts only when the registry then shows the very addresses that were asked for.
 static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar_t* list)

@@ -4,4 +4,7 @@
 #include "dns/adapter_inventory.h"
 #include "dns/dns_interface_settings.h"
 
+// The system's SetInterfaceDnsSettings, which start-up looks up; null where the system lacks it.
+extern SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
+
 void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);

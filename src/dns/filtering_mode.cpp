@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "app/system_paths.h"
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"

@@ -14,9 +14,10 @@
 #include <stdarg.h>
 #include <strsafe.h>
 
-#include "app/system_paths.h"
 #include "dns/command_runner.h"
 
+wchar_t NetshPath[MAX_PATH];
+wchar_t ScriptFolder[MAX_PATH];
 HANDLE ScriptFile;
 wchar_t ScriptPath[MAX_PATH];
 

@@ -10,8 +10,7 @@
 #include <stdio.h>
 #include <strsafe.h>
 
-#include "app/system_paths.h"
-
+wchar_t StateFilePath[MAX_PATH];
 decltype(&fgetws) FgetwsProc = fgetws;
 
 static const int LineUnits = 576;

@@ -5,6 +5,10 @@
 
 #include "dns/adapter_inventory.h"
 
+// Beside the executable, as start-up finds it; empty when the path would not fit, and nothing is then
+// saved or switched.
+extern wchar_t StateFilePath[MAX_PATH];
+
 // Returns whether the file now holds these rows; on failure an earlier file stays as it was.
 bool WriteSavedSettings(const AdapterRecord* rows, int count);
 

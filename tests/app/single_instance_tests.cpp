@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/single_instance.h"
+#include "app/elevation.h"
 #include "app/startup.h"
 #include "app/window_state.h"
 #include "support/scoped_override.h"

@@ -3,6 +3,10 @@
 #include <string>
 
 #include "app/system_paths.h"
+#include "dns/command_runner.h"
+#include "dns/dns_applier.h"
+#include "dns/netsh_script.h"
+#include "settings/saved_settings.h"
 #include "support/files.h"
 #include "support/scoped_override.h"
 

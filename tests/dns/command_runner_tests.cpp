@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/startup.h"
 #include "app/system_paths.h"
 #include "dns/command_runner.h"
 #include "support/files.h"

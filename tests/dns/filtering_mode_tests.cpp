@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/system_paths.h"
 #include "dns/filtering_mode.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"

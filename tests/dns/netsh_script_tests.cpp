@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/system_paths.h"
 #include "dns/netsh_script.h"
 #include "support/fake_adapters.h"
 #include "support/files.h"

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/system_paths.h"
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/system_paths.h"
 #include "settings/saved_settings.h"
 #include "support/files.h"
 #include "support/scoped_override.h"

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "app/system_paths.h"
 #include "dns/dns_applier.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/system_paths.h"
 #include "dns/netsh_script.h"
 #include "support/files.h"
 #include "support/logs.h"

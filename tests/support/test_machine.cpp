@@ -3,7 +3,6 @@
 // Every seam and path of the program that a test changes is put back after it.
 #include "support/test_machine.h"
 
-#include "app/startup.h"
 #include "app/system_paths.h"
 #include "support/files.h"
 #include "support/netsh_log.h"

@@ -9,7 +9,6 @@
 
 #include <string>
 
-#include "app/system_paths.h"
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
