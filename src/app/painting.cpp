@@ -99,7 +99,7 @@ static void PaintWaitingLine(HDC hdc, RECT clientRect, int width, int top)
 static void PaintStateLine(HDC hdc, RECT clientRect, int width, int top)
 {
     const int labelLength = ARRAYSIZE(LabelText) - 1;
-    bool active = CurrentMode == 1;
+    bool active = CurrentMode == FilteringOn;
     const wchar_t* state = active ? ActiveText : InactiveText;
     int stateLength = static_cast<int>(active ? ARRAYSIZE(ActiveText) - 1 : ARRAYSIZE(InactiveText) - 1);
 
@@ -143,7 +143,7 @@ static void DrawFocusCue(HDC dc, int left, int top, int width, int height, int d
 
 void DrawToggleSwitch(HDC dc, RECT r, bool pressed, bool focusCue, int dpi)
 {
-    bool on = CurrentMode == 1;
+    bool on = CurrentMode == FilteringOn;
     int trackWidth = Scale(TrackWidth, dpi), trackHeight = Scale(TrackHeight, dpi);
     int inset = Scale(KnobInset, dpi), knobSize = Scale(KnobSize, dpi);
 

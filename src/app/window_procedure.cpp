@@ -29,14 +29,14 @@ static void ShowState(HWND window)
 {
     HWND toggle = GetDlgItem(window, IDC_TOGGLE);
     SetWindowTextW(toggle, ToggleSwitchText());
-    SendMessageW(toggle, BM_SETCHECK, CurrentMode == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(toggle, BM_SETCHECK, CurrentMode == FilteringOn ? BST_CHECKED : BST_UNCHECKED, 0);
     InvalidateRect(toggle, nullptr, FALSE);
     InvalidateRect(window, nullptr, TRUE);
 }
 
 // The window refuses every click and close until it hears that the pass has ended, so the message
 // must arrive: a full queue is waited out for as long as the window exists.
-static void ReportPassDone(HWND window, int reachedMode, PassProblem problem)
+static void ReportPassDone(HWND window, FilteringMode reachedMode, PassProblem problem)
 {
     while (!PostMessageProc(window, WM_TOGGLE_DONE, static_cast<WPARAM>(reachedMode), problem)) {
         if (!IsWindow(window))
@@ -48,13 +48,13 @@ static void ReportPassDone(HWND window, int reachedMode, PassProblem problem)
 DWORD WINAPI ToggleWorker(LPVOID windowHandle)
 {
     HWND window = static_cast<HWND>(windowHandle);
-    PassProblem problem = RequestedMode == 1 ? EnableFilteringMode() : DisableFilteringMode(SwitchedOffByUser);
+    PassProblem problem = RequestedMode == FilteringOn ? EnableFilteringMode() : DisableFilteringMode(SwitchedOffByUser);
     // The window shows what the system now is, not what was asked for: a pass may have changed nothing.
     ReportPassDone(window, DetectFilteringMode(), problem);
     return 0;
 }
 
-void StartToggle(HWND window, int requestedMode)
+void StartToggle(HWND window, FilteringMode requestedMode)
 {
     // The switch keeps the keyboard focus while the pass runs: clicks and Space are refused meanwhile.
     RequestedMode = requestedMode;
@@ -83,7 +83,7 @@ static bool ModeChangedWhileAway(HWND window)
     if (!AwaySinceDetection || BusyFlag)
         return false;
     AwaySinceDetection = false;
-    int mode = DetectFilteringMode();
+    FilteringMode mode = DetectFilteringMode();
     if (mode == CurrentMode)
         return false;
     CurrentMode = mode;
@@ -260,7 +260,7 @@ static void RestoreAndClose(HWND window)
     ShowState(window);
     UpdateWindow(window);
     DisableFilteringMode(WindowClosing); // the window is going: nothing is told
-    CurrentMode = 0;
+    CurrentMode = FilteringOff;
     BusyFlag = 0;
     DestroyWindow(window);
 }
@@ -273,7 +273,9 @@ static void OnClose(HWND window)
 {
     if (BusyFlag)
         return;
-    if (LoadSavedSettings(nullptr, 0) == 0)
+    SavedSettings saved;
+    LoadSavedSettings(&saved);
+    if (saved.State == SavedSettingsRead)
         RestoreAndClose(window);
     else
         DestroyWindow(window);
@@ -282,7 +284,7 @@ static void OnClose(HWND window)
 static void OnCommand(HWND window, WPARAM wParam)
 {
     if (LOWORD(wParam) == IDC_TOGGLE && HIWORD(wParam) == BN_CLICKED && !BusyFlag)
-        StartToggle(window, CurrentMode == 0 ? 1 : 0);
+        StartToggle(window, CurrentMode == FilteringOff ? FilteringOn : FilteringOff);
 }
 
 // One sentence for each reason a pass fell short, so that a user whose click changed nothing learns why.
@@ -313,7 +315,7 @@ static const wchar_t* ProblemText(LPARAM problem)
 // The window shows the new state before anything else happens, and only then tells why the pass fell short.
 static void OnToggleDone(HWND window, WPARAM reachedMode, LPARAM problem)
 {
-    CurrentMode = static_cast<int>(reachedMode);
+    CurrentMode = static_cast<FilteringMode>(reachedMode);
     BusyFlag = 0;
     ShowState(window);
     SetCursor(LoadCursorW(nullptr, IDC_HAND));

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include "dns/adapter_inventory.h"
+
 const UINT WM_TOGGLE_DONE = WM_APP + 1;
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-void StartToggle(HWND window, int requestedMode);
+void StartToggle(HWND window, FilteringMode requestedMode);
 DWORD WINAPI ToggleWorker(LPVOID windowHandle);
 // Called for every key pressed in the window: from then on, the switch shows a focus cue.
 void ShowKeyboardCues(HWND target);

@@ -2,6 +2,6 @@
 // reach. Only the main thread changes them, except as the window procedure says.
 #include "app/window_state.h"
 
-int CurrentMode;
+FilteringMode CurrentMode;
 int BusyFlag;
-int RequestedMode;
+FilteringMode RequestedMode;

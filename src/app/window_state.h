@@ -2,8 +2,8 @@
 // reach. Only the main thread changes them, except as the window procedure says.
 #pragma once
 
-#include <windows.h>
+#include "dns/adapter_inventory.h"
 
-extern int CurrentMode;
+extern FilteringMode CurrentMode;
 extern int BusyFlag;
-extern int RequestedMode;
+extern FilteringMode RequestedMode;

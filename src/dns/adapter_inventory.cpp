@@ -151,13 +151,13 @@ bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
     return view.InterfaceIndex != 0 && IsFilterList(view.Servers);
 }
 
-int DetectFilteringMode()
+FilteringMode DetectFilteringMode()
 {
     AdapterRecord adapters[MaxAdapters];
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
     for (int i = 0; i < count; ++i) {
         if (FamilyIsFiltered(adapters[i], Ipv4Family) || FamilyIsFiltered(adapters[i], Ipv6Family))
-            return 1;
+            return FilteringOn;
     }
-    return 0;
+    return FilteringOff;
 }

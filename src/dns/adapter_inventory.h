@@ -54,7 +54,10 @@ void ReadCurrentServers(AdapterRecord* record);
 
 // A family is filtered when it is bound (its interface index is not 0) and its list is the filter's.
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
-int DetectFilteringMode();
+
+enum FilteringMode { FilteringOff, FilteringOn };
+// On when a family of an operational adapter is filtered.
+FilteringMode DetectFilteringMode();
 
 // Replaceable because Wine presents only the host's interfaces: no adapter of every type and state, and
 // no failure of the query, on demand.

@@ -21,7 +21,7 @@ static void ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& pla
 
 // The pass's adapters and each row's interface as they are now, read by name: that works for an
 // adapter that is gone or down, and for a family that is not bound.
-static void GatherAftermath(const AdapterRecord* adapters, int count, const AdapterRecord* rows, int rowCount,
+static void GatherAftermath(const AdapterRecord* adapters, int count, const SavedSettings* saved,
                             PassAftermath& after)
 {
     after.AdapterCount = count;
@@ -29,9 +29,11 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Adap
         after.Adapters[i] = adapters[i];
         ReadCurrentServers(&after.Adapters[i]);
     }
-    for (int i = 0; i < rowCount; ++i) {
-        after.RowInterfaces[i] = rows[i];
-        ReadCurrentServers(&after.RowInterfaces[i]);
+    for (int i = 0; saved && i < saved->RowCount; ++i) {
+        AdapterRecord& rowInterface = after.RowInterfaces[i];
+        ZeroMemory(&rowInterface, sizeof(rowInterface));
+        CopyMemory(rowInterface.Name, saved->Rows[i].Name, sizeof(rowInterface.Name));
+        ReadCurrentServers(&rowInterface);
     }
 }
 
@@ -41,41 +43,41 @@ PassProblem EnableFilteringMode()
     if (policy != NoProblem)
         return policy;
     AdapterRecord adapters[MaxAdapters];
-    AdapterRecord rows[MaxAdapters];
+    SavedSettings saved;
     PassAftermath after;
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
-    int rowCount = LoadSavedSettings(rows, MaxAdapters);
+    LoadSavedSettings(&saved);
 
-    SwitchingPlan plan = PlanSwitchOn(adapters, count, rows, rowCount);
+    SwitchingPlan plan = PlanSwitchOn(adapters, count, saved);
     // Nothing is switched unless the saved settings hold the servers from before filtering: without them, the
     // next switch-off would hand out automatic servers in place of the user's own.
-    after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(rows, plan.RowCount);
+    after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(saved);
     if (after.SavedSettingsWritten)
         ApplyChanges(adapters, plan);
     after.NetshFinished = RunNetshScript();
-    GatherAftermath(adapters, count, rows, 0, after);
+    GatherAftermath(adapters, count, nullptr, after);
     FlushResolverCache();
-    return SwitchOnProblem(rowCount, after);
+    return SwitchOnProblem(plan, after);
 }
 
 PassProblem DisableFilteringMode(SwitchOffCause cause)
 {
     AdapterRecord adapters[MaxAdapters];
-    AdapterRecord rows[MaxAdapters];
+    SavedSettings saved;
     PassAftermath after;
     // Adapters that are down are restored too when filtering has them: one may have gone down since the
     // switch-on. Those that are down and unfiltered are left out before the cap of 32 applies.
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &after.AdapterListIsWhole);
-    int rowCount = LoadSavedSettings(rows, MaxAdapters);
+    LoadSavedSettings(&saved);
 
-    SwitchingPlan plan = PlanSwitchOff(adapters, count, rows, rowCount, cause);
+    SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, cause);
     ApplyChanges(adapters, plan);
     after.NetshFinished = RunNetshScript();
     // Asked of the system as it is after the restore: one that did not take effect keeps the saved
     // settings for the next switch-off.
-    GatherAftermath(adapters, count, rows, rowCount, after);
-    if (SavedSettingsMayGo(rows, rowCount, plan, after))
+    GatherAftermath(adapters, count, &saved, after);
+    if (SavedSettingsMayGo(saved, plan, after))
         DeleteFileW(StateFilePath); // best effort, as every clean-up
     FlushResolverCache();
-    return SwitchOffProblem(rowCount, plan, after);
+    return SwitchOffProblem(plan, after);
 }

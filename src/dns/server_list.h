@@ -7,10 +7,7 @@
 const int DnsServerListUnits = 256;
 typedef wchar_t DnsServerList[DnsServerListUnits];
 
-// 0 selects IPv4; every other value selects IPv6.
-typedef int IpFamily;
-const IpFamily Ipv4Family = 0;
-const IpFamily Ipv6Family = 1;
+enum IpFamily { Ipv4Family, Ipv6Family };
 
 extern const wchar_t* const FilterResolverAddresses[4];
 extern const wchar_t FilterServerListIpv4[];

@@ -11,12 +11,22 @@
 
 #include <strsafe.h>
 
-#include "settings/saved_settings.h"
+static_assert(SavedNameUnits == AdapterNameUnits && SavedListUnits == DnsServerListUnits,
+              "a saved row holds an adapter's name and lists whole");
 
-static int FindByName(const AdapterRecord* rows, int rowCount, const wchar_t* name)
+static int FindRow(const SavedSettings& saved, const wchar_t* name)
 {
-    for (int i = 0; i < rowCount; ++i) {
-        if (EqualIgnoringAsciiCase(rows[i].Name, name))
+    for (int i = 0; i < saved.RowCount; ++i) {
+        if (EqualIgnoringAsciiCase(saved.Rows[i].Name, name))
+            return i;
+    }
+    return -1;
+}
+
+static int FindAdapter(const AdapterRecord* adapters, int count, const wchar_t* name)
+{
+    for (int i = 0; i < count; ++i) {
+        if (EqualIgnoringAsciiCase(adapters[i].Name, name))
             return i;
     }
     return -1;
@@ -27,23 +37,24 @@ static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const w
     plan.Changes[plan.ChangeCount++] = {adapter, family, servers};
 }
 
-// A plan that changes nothing, over the rows as they were loaded (none without saved settings).
-static SwitchingPlan EmptyPlan(int rowCount)
+// Saved settings that exist but cannot be read may hold the only copy of the user's servers: a pass
+// then changes nothing. This is the one place that asks.
+static SwitchingPlan EmptyPlan(const SavedSettings& saved)
 {
     SwitchingPlan plan = {};
-    plan.RowCount = rowCount > 0 ? rowCount : 0;
+    plan.Refused = saved.State == SavedSettingsUnreadable ? SavedSettingsNotRead : NoProblem;
     return plan;
 }
 
 // The adapter's row, made when it has none and the saved settings have room; -1 when they are full.
-static int FindOrAddRow(AdapterRecord* rows, SwitchingPlan& plan, const wchar_t* name)
+static int FindOrAddRow(SavedSettings& saved, SwitchingPlan& plan, const wchar_t* name)
 {
-    int row = FindByName(rows, plan.RowCount, name);
-    if (row >= 0 || plan.RowCount == MaxAdapters)
+    int row = FindRow(saved, name);
+    if (row >= 0 || saved.RowCount == MaxSavedRows)
         return row;
-    row = plan.RowCount++;
-    ZeroMemory(&rows[row], sizeof(rows[row]));
-    StringCchCopyW(rows[row].Name, AdapterNameUnits, name);
+    row = saved.RowCount++;
+    ZeroMemory(&saved.Rows[row], sizeof(saved.Rows[row]));
+    StringCchCopyW(saved.Rows[row].Name, SavedNameUnits, name);
     plan.RowsChanged = true;
     return row;
 }
@@ -74,19 +85,18 @@ static bool MayFilter(const AdapterRecord& adapter, IpFamily family)
 
 // Only an adapter whose servers are in the saved settings is switched on: one that full saved settings
 // have no room for keeps its servers, since filtering it would leave nothing to give back.
-SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount)
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
 {
-    SwitchingPlan plan = EmptyPlan(rowCount);
-    // Saved settings that exist but cannot be read may hold the only copy of the user's servers.
-    if (rowCount == SavedSettingsUnreadable)
+    SwitchingPlan plan = EmptyPlan(saved);
+    if (plan.Refused != NoProblem)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
         const AdapterRecord& adapter = adapters[i];
-        int row = FindOrAddRow(rows, plan, adapter.Name);
+        int row = FindOrAddRow(saved, plan, adapter.Name);
         if (row < 0)
             continue;
-        plan.RowsChanged |= SaveFamily(adapter.Ipv4Servers, adapter.Ipv4State, rows[row].Ipv4Servers);
-        plan.RowsChanged |= SaveFamily(adapter.Ipv6Servers, adapter.Ipv6State, rows[row].Ipv6Servers);
+        plan.RowsChanged |= SaveFamily(adapter.Ipv4Servers, adapter.Ipv4State, saved.Rows[row].Ipv4Servers);
+        plan.RowsChanged |= SaveFamily(adapter.Ipv6Servers, adapter.Ipv6State, saved.Rows[row].Ipv6Servers);
         if (MayFilter(adapter, Ipv4Family))
             AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
         if (MayFilter(adapter, Ipv6Family))
@@ -98,20 +108,20 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Adap
 // Only families that filtering has get their saved servers back: one the user has changed since is
 // theirs. Without a saved row, a click gives automatic servers, as the user asked for no filter; a
 // close leaves the family as it is.
-SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount,
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
                             SwitchOffCause cause)
 {
-    SwitchingPlan plan = EmptyPlan(rowCount);
-    if (rowCount == SavedSettingsUnreadable)
+    SwitchingPlan plan = EmptyPlan(saved);
+    if (plan.Refused != NoProblem)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
-        int row = FindByName(rows, plan.RowCount, adapters[i].Name);
+        int row = FindRow(saved, adapters[i].Name);
         if (row < 0 && cause == WindowClosing)
             continue;
         if (FamilyIsFiltered(adapters[i], Ipv4Family))
-            AddChange(plan, i, Ipv4Family, row >= 0 ? rows[row].Ipv4Servers : L"");
+            AddChange(plan, i, Ipv4Family, row >= 0 ? saved.Rows[row].Ipv4Servers : L"");
         if (FamilyIsFiltered(adapters[i], Ipv6Family))
-            AddChange(plan, i, Ipv6Family, row >= 0 ? rows[row].Ipv6Servers : L"");
+            AddChange(plan, i, Ipv6Family, row >= 0 ? saved.Rows[row].Ipv6Servers : L"");
     }
     return plan;
 }
@@ -154,24 +164,24 @@ static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wcha
 
 // A row that names no adapter listed here and no interface key of this machine is another machine's
 // (the folder may be synced or carried on a stick): its servers can only come back there.
-static bool BelongsHere(const AdapterRecord& row, const AdapterRecord& rowInterface, const PassAftermath& after)
+static bool BelongsHere(const SavedRow& row, const AdapterRecord& rowInterface, const PassAftermath& after)
 {
-    return FindByName(after.Adapters, after.AdapterCount, row.Name) >= 0 ||
+    return FindAdapter(after.Adapters, after.AdapterCount, row.Name) >= 0 ||
            rowInterface.Ipv4State != NoInterfaceKey || rowInterface.Ipv6State != NoInterfaceKey;
 }
 
 // The saved settings may go only once the system shows that nothing needs it any more: every adapter was
 // seen, netsh finished, every restore reads back in full, every row belongs here, and no interface a
 // row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
-bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
+bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after)
 {
-    if (rowCount == SavedSettingsUnreadable || !RestoresTookEffect(plan, after))
+    if (plan.Refused != NoProblem || !RestoresTookEffect(plan, after))
         return false;
-    for (int i = 0; i < rowCount; ++i) {
+    for (int i = 0; i < saved.RowCount; ++i) {
+        const SavedRow& row = saved.Rows[i];
         const AdapterRecord& now = after.RowInterfaces[i];
-        if (!BelongsHere(rows[i], now, after) ||
-            FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, rows[i].Ipv4Servers) ||
-            FamilyNeedsRow(now.Ipv6Servers, now.Ipv6State, rows[i].Ipv6Servers))
+        if (!BelongsHere(row, now, after) || FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, row.Ipv4Servers) ||
+            FamilyNeedsRow(now.Ipv6Servers, now.Ipv6State, row.Ipv6Servers))
             return false;
     }
     return true;
@@ -211,12 +221,12 @@ PassProblem PolicyProblem(const DnsClientPolicy& policy)
 
 // Told in this order, the first that holds: the one that stopped the whole pass before one that
 // stopped a part of it.
-PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)
+PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after)
 {
     if (after.AdapterCount == 0)
         return NoAdapterConnected;
-    if (rowCount == SavedSettingsUnreadable)
-        return SavedSettingsNotRead;
+    if (plan.Refused != NoProblem)
+        return plan.Refused;
     if (!after.SavedSettingsWritten)
         return SavedSettingsNotWritten;
     if (AnyFamily(after, BoundAndUnreadable))
@@ -226,10 +236,10 @@ PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after)
 
 // Servers the saved settings keep for an adapter that is gone, or for another machine, are not a failure:
 // they wait where they belong.
-PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after)
+PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after)
 {
-    if (rowCount == SavedSettingsUnreadable)
-        return SavedSettingsNotRead;
+    if (plan.Refused != NoProblem)
+        return plan.Refused;
     if (AnyFamily(after, BoundAndUnreadable))
         return ServersNotRead;
     return RestoresTookEffect(plan, after) ? NoProblem : ServersNotGivenBack;

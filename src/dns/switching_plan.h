@@ -5,8 +5,9 @@
 
 #include "dns/adapter_inventory.h"
 #include "dns/dns_client_policy.h"
+#include "settings/saved_settings.h"
 
-// One family of one gathered adapter, and the list it is to get (a gathered row's, or a constant).
+// One family of one gathered adapter, and the list it is to get (a saved row's, or a constant).
 struct FamilyChange {
     int Adapter;
     IpFamily Family;
@@ -14,35 +15,6 @@ struct FamilyChange {
 };
 
 const int MaxFamilyChanges = 2 * MaxAdapters;
-
-struct SwitchingPlan {
-    int RowCount;     // the saved settings' rows, in the rows the plan was given
-    bool RowsChanged; // the saved settings must be written, and hold them, before any family is changed
-    int ChangeCount;
-    FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
-};
-
-// A click asks for the filter to go from every adapter; closing the window gives back only what the
-// saved settings hold, since a filter without a row may well have been put there by the user.
-enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
-
-// rowCount is what LoadSavedSettings gave for rows; a switch-on brings the rows up to date in place.
-SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, AdapterRecord* rows, int rowCount);
-SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const AdapterRecord* rows, int rowCount,
-                            SwitchOffCause cause);
-
-// What a pass finds once its changes are made.
-struct PassAftermath {
-    bool SavedSettingsWritten; // a switch-on wrote the rows its plan changed (or had none to write)
-    bool NetshFinished;        // the pass's netsh script, if it had one, ran to its end
-    bool AdapterListIsWhole;   // as EnumerateAdapters told it for the pass's adapters
-    int AdapterCount;
-    AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
-    AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
-};
-
-// Whether the saved settings may go after a switch-off that carried out this plan.
-bool SavedSettingsMayGo(const AdapterRecord* rows, int rowCount, const SwitchingPlan& plan, const PassAftermath& after);
 
 // Why a pass did not do all that was asked of it, each told to the user in a sentence of its own.
 enum PassProblem {
@@ -57,7 +29,36 @@ enum PassProblem {
     ServersNotGivenBack, // a restore did not take effect; the saved settings stay for the next switch-off
 };
 
+struct SwitchingPlan {
+    PassProblem Refused; // why the pass may change nothing at all; NoProblem when it may go ahead
+    bool RowsChanged;    // the saved settings must be written, and hold them, before any family is changed
+    int ChangeCount;
+    FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
+};
+
+// A click asks for the filter to go from every adapter; closing the window gives back only what the
+// saved settings hold, since a filter without a row may well have been put there by the user.
+enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
+
+// A switch-on brings the saved rows up to date in place.
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
+SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
+                            SwitchOffCause cause);
+
+// What a pass finds once its changes are made.
+struct PassAftermath {
+    bool SavedSettingsWritten; // a switch-on wrote the rows its plan changed (or had none to write)
+    bool NetshFinished;        // the pass's netsh script, if it had one, ran to its end
+    bool AdapterListIsWhole;   // as EnumerateAdapters told it for the pass's adapters
+    int AdapterCount;
+    AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
+    AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
+};
+
+// Whether the saved settings may go after a switch-off that carried out this plan.
+bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after);
+
 // Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
 PassProblem PolicyProblem(const DnsClientPolicy& policy);
-PassProblem SwitchOnProblem(int rowCount, const PassAftermath& after);
-PassProblem SwitchOffProblem(int rowCount, const SwitchingPlan& plan, const PassAftermath& after);
+PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);
+PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after);

@@ -25,7 +25,7 @@ static bool WriteUtf8(HANDLE file, const wchar_t* text)
     return WriteFile(file, bytes, length - 1, &written, nullptr) && written == static_cast<DWORD>(length - 1);
 }
 
-static bool WriteContent(HANDLE file, const AdapterRecord* rows, int count)
+static bool WriteContent(HANDLE file, const SavedSettings& saved)
 {
     static const char ByteOrderMark[] = "\xEF\xBB\xBF";
     DWORD written = 0;
@@ -34,11 +34,11 @@ static bool WriteContent(HANDLE file, const AdapterRecord* rows, int count)
     if (!WriteUtf8(file, L"#v2\r\n"))
         return false;
 
-    for (int i = 0; i < count; ++i) {
-        const AdapterRecord& saved = rows[i];
+    for (int i = 0; i < saved.RowCount; ++i) {
+        const SavedRow& savedRow = saved.Rows[i];
         wchar_t row[LineUnits];
-        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", saved.Name, saved.Ipv4Servers,
-                                    saved.Ipv6Servers)))
+        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", savedRow.Name, savedRow.Ipv4Servers,
+                                    savedRow.Ipv6Servers)))
             return false;
         if (!WriteUtf8(file, row))
             return false;
@@ -46,7 +46,7 @@ static bool WriteContent(HANDLE file, const AdapterRecord* rows, int count)
     return true;
 }
 
-bool WriteSavedSettings(const AdapterRecord* rows, int count)
+bool WriteSavedSettings(const SavedSettings& saved)
 {
     wchar_t temporaryPath[MAX_PATH];
     if (StateFilePath[0] == L'\0' ||
@@ -59,7 +59,7 @@ bool WriteSavedSettings(const AdapterRecord* rows, int count)
     HANDLE file = CreateFileW(temporaryPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    bool complete = WriteContent(file, rows, count) && FlushFileBuffers(file);
+    bool complete = WriteContent(file, saved) && FlushFileBuffers(file);
     CloseHandle(file);
 
     if (complete &&
@@ -111,8 +111,8 @@ static bool LastFieldWasCut(const wchar_t* piece, FILE* file)
 // its first part could read as another valid address ("10.0.0.123" as "10.0.0.12").
 static void CopyWholeElements(wchar_t* out, const wchar_t* list, bool goesOn)
 {
-    bool split = wcslen(list) >= DnsServerListUnits ? list[DnsServerListUnits - 1] != L',' : goesOn;
-    StringCchCopyW(out, DnsServerListUnits, list);
+    bool split = wcslen(list) >= SavedListUnits ? list[SavedListUnits - 1] != L',' : goesOn;
+    StringCchCopyW(out, SavedListUnits, list);
     if (split) {
         wchar_t* lastComma = wcsrchr(out, L',');
         *(lastComma ? lastComma : out) = L'\0';
@@ -121,7 +121,7 @@ static void CopyWholeElements(wchar_t* out, const wchar_t* list, bool goesOn)
 
 // A row is "name|ipv4|ipv6"; the IPv6 list takes the rest of the line, "|" included. Fields are
 // stored as they stand, cut to their buffers without a split address.
-static bool ParseRow(wchar_t* line, bool lastFieldWasCut, AdapterRecord* row)
+static bool ParseRow(wchar_t* line, bool lastFieldWasCut, SavedRow* row)
 {
     line[wcscspn(line, L"\r\n")] = L'\0';
     wchar_t* firstBar = wcschr(line, L'|');
@@ -151,28 +151,39 @@ static wchar_t* ReadLine(wchar_t* line, FILE* file, bool* failed)
     return read;
 }
 
-int LoadSavedSettings(AdapterRecord* rows, int capacity)
+// A read that fails midway makes the whole file unreadable, never a shorter one.
+static SavedSettingsState ReadRows(FILE* file, SavedSettings* saved)
 {
-    SavedFileState state = ProbeSavedFile(StateFilePath);
-    if (state == SavedFileUnreadable)
-        return SavedSettingsUnreadable;
-    if (state != SavedFileReadable)
-        return NoValidSavedSettings;
-    FILE* file = _wfopen(StateFilePath, L"r, ccs=UTF-8");
-    if (!file)
-        return SavedSettingsUnreadable; // locked since the probe
-
     wchar_t line[LineUnits];
     bool failed = false;
-    int result = NoValidSavedSettings;
+    SavedSettingsState state = NoSavedSettings;
     if (ReadLine(line, file, &failed) && wcsstr(line, L"#v2")) {
-        result = 0;
-        while (rows && result < capacity && ReadLine(line, file, &failed)) {
-            if (ParseRow(line, LastFieldWasCut(line, file), &rows[result]))
-                ++result;
+        state = SavedSettingsRead;
+        while (saved->RowCount < MaxSavedRows && ReadLine(line, file, &failed)) {
+            if (ParseRow(line, LastFieldWasCut(line, file), &saved->Rows[saved->RowCount]))
+                ++saved->RowCount;
         }
     }
     failed |= ferror(file) != 0;
-    fclose(file);
-    return failed ? SavedSettingsUnreadable : result;
+    return failed ? SavedSettingsUnreadable : state;
+}
+
+void LoadSavedSettings(SavedSettings* saved)
+{
+    saved->RowCount = 0;
+    saved->State = NoSavedSettings;
+    SavedFileState file = ProbeSavedFile(StateFilePath);
+    if (file == SavedFileUnreadable)
+        saved->State = SavedSettingsUnreadable;
+    if (file != SavedFileReadable)
+        return;
+    FILE* stream = _wfopen(StateFilePath, L"r, ccs=UTF-8");
+    if (!stream) {
+        saved->State = SavedSettingsUnreadable; // locked since the probe
+        return;
+    }
+    saved->State = ReadRows(stream, saved);
+    fclose(stream);
+    if (saved->State != SavedSettingsRead)
+        saved->RowCount = 0;
 }

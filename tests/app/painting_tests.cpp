@@ -32,7 +32,7 @@ protected:
     void SetUp() override
     {
         BackgroundBrush = CreateSolidBrush(BackgroundColour);
-        CurrentMode = 0;
+        CurrentMode = FilteringOff;
         BusyFlag = 0;
         HighContrast = false;
     }
@@ -41,7 +41,7 @@ protected:
         HighContrast = false;
         Close();
         DeleteObject(BackgroundBrush);
-        CurrentMode = 0;
+        CurrentMode = FilteringOff;
         BusyFlag = 0;
     }
     void Close()
@@ -116,18 +116,18 @@ TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooksAtEveryScaleAndInHighContrast)
                    highlight = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT);
     const struct {
         const char* look;
-        int mode, busy;
+        FilteringMode mode;
+        int busy;
         bool highContrast;
         COLORREF leftOfCentre, centre, rightOfCentre;
     } looks[] = {
-        {"off", 0, 0, false, KnobColour, TrackOffColour, TrackOffColour},
-        {"on", 1, 0, false, TrackOnColour, TrackOnColour, KnobColour},
-        {"switching on", 0, 1, false, KnobColour, TrackOffColour, TrackOffColour},
-        {"switching off", 1, 1, false, TrackOffColour, TrackOffColour, KnobColour},
-        {"any other mode is off", 7, 0, false, KnobColour, TrackOffColour, TrackOffColour},
-        {"off in high contrast", 0, 0, true, window, text, text},
-        {"on in high contrast", 1, 0, true, highlight, highlight, window},
-        {"switching in high contrast", 1, 1, true, grey, grey, window},
+        {"off", FilteringOff, 0, false, KnobColour, TrackOffColour, TrackOffColour},
+        {"on", FilteringOn, 0, false, TrackOnColour, TrackOnColour, KnobColour},
+        {"switching on", FilteringOff, 1, false, KnobColour, TrackOffColour, TrackOffColour},
+        {"switching off", FilteringOn, 1, false, TrackOffColour, TrackOffColour, KnobColour},
+        {"off in high contrast", FilteringOff, 0, true, window, text, text},
+        {"on in high contrast", FilteringOn, 0, true, highlight, highlight, window},
+        {"switching in high contrast", FilteringOn, 1, true, grey, grey, window},
     };
     for (int scale : {96, 144}) {
         dpi = scale;
@@ -201,7 +201,7 @@ TEST_F(DrawToggleSwitchTest, GivesBackTheDcsBrushAndPenAndKeepsNoObject)
 
     // Three objects kept per draw would use up the process's GDI handles (some 65,000 under Wine) long
     // before the last of these draws, and its brushes could no longer be made.
-    CurrentMode = 1;
+    CurrentMode = FilteringOn;
     for (int i = 0; i < 25000; ++i)
         Draw();
     EXPECT_EQ(Pixel(70, 28), TrackOnColour);
@@ -271,11 +271,12 @@ protected:
 TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
 {
     const struct {
-        int mode, dpi;
+        FilteringMode mode;
+        int dpi;
         const wchar_t* word;
         COLORREF colour;
-    } states[] = {{1, 96, L"activado", ActiveInk}, {0, 96, L"desactivado", InactiveInk},
-                  {1, 144, L"activado", ActiveInk}, {0, 144, L"desactivado", InactiveInk}};
+    } states[] = {{FilteringOn, 96, L"activado", ActiveInk}, {FilteringOff, 96, L"desactivado", InactiveInk},
+                  {FilteringOn, 144, L"activado", ActiveInk}, {FilteringOff, 144, L"desactivado", InactiveInk}};
     for (const auto& state : states) {
         SCOPED_TRACE(testing::Message() << state.mode << " at " << state.dpi << " DPI");
         UseDpi(state.dpi);
@@ -302,7 +303,7 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
 TEST_F(PaintWindowTest, ShowsTheWaitingLineAloneWhileBusy)
 {
     BusyFlag = 1;
-    CurrentMode = 1;
+    CurrentMode = FilteringOn;
     RECT all = {0, 0, 400, 200};
     PaintWindow(dc, all, 96);
     int cx = Measure(RegularFont, L"Espere, por favor");

@@ -67,7 +67,8 @@ class SingleInstanceTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        CurrentMode = BusyFlag = 0;
+        CurrentMode = FilteringOff;
+        BusyFlag = 0;
         window = CreateMainWindowAfresh();
         if (!window)
             GTEST_SKIP() << "no window can be made here (no display)";

@@ -58,9 +58,9 @@ protected:
         UseFakeDnsSettings(AppliesToRegistry);
         ThreadsCreated = 0;
 
-        CurrentMode = 0;
+        CurrentMode = FilteringOff;
         BusyFlag = 0;
-        RequestedMode = 0;
+        RequestedMode = FilteringOff;
         window = CreateMainWindowAfresh();
         if (!window)
             GTEST_SKIP() << "no window can be created here (no display)";
@@ -79,7 +79,7 @@ protected:
         }
         if (window && IsWindow(window)) {
             BusyFlag = 0;
-            CurrentMode = 0;
+            CurrentMode = FilteringOff;
             DestroyWindow(window);
         }
         DrainMessages();
@@ -112,19 +112,19 @@ TEST_F(WindowProcedureTest, ClickRunsOnePassOnAWorkerAndShowsItsResult)
     EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     Click();
     EXPECT_EQ(BusyFlag, 1);
-    EXPECT_EQ(RequestedMode, 1);
+    EXPECT_EQ(RequestedMode, FilteringOn);
     EXPECT_TRUE(IsWindowEnabled(toggle)) << "it keeps the keyboard focus; the window refuses clicks instead";
     EXPECT_EQ(ThreadsCreated, 1);
     EXPECT_EQ(SwitchText(), L"Espere, por favor [ ]");
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(CurrentMode, FilteringOn);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     EXPECT_EQ(Servers(Ipv4Family), FilterServerListIpv4);
 
     Click();
-    EXPECT_EQ(RequestedMode, 0);
+    EXPECT_EQ(RequestedMode, FilteringOff);
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(CurrentMode, FilteringOff);
     ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
 }
 
@@ -133,12 +133,12 @@ TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
     ASSERT_TRUE(CreateDirectoryW((savedPath + L".tmp").c_str(), nullptr)) << "the earlier servers cannot be saved";
     Click();
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(CurrentMode, 0) << "the window must not claim a filtering that is not there";
+    EXPECT_EQ(CurrentMode, FilteringOff) << "the window must not claim a filtering that is not there";
 
     PresentFakeAdapters(nullptr, 0);
     Click();
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(CurrentMode, FilteringOff);
     expectedBoxes = {L"No se pudieron guardar sus servidores DNS en nublaro.txt, así que no se ha cambiado nada.",
                      L"No hay ningún adaptador de red conectado."};
 }
@@ -149,7 +149,7 @@ TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)
     PostMessageProc = SometimesFailingPostMessage;
     Click();
     ASSERT_TRUE(PumpUntilIdle()) << "the window would stay busy for ever";
-    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(CurrentMode, FilteringOn);
 }
 
 // Each message the window handles on its own, with what it answers and leaves: nothing starts a pass
@@ -184,7 +184,7 @@ TEST_F(WindowProcedureTest, AnswersEachMessageAsItsStateCalls)
                             ? reinterpret_cast<WPARAM>(window) : row.WParam;
         EXPECT_EQ(SendMessageW(window, row.Message, wParam, row.LParam), row.Result);
         EXPECT_EQ(ThreadsCreated, 0);
-        EXPECT_EQ(RequestedMode, 0);
+        EXPECT_EQ(RequestedMode, FilteringOff);
         EXPECT_TRUE(IsWindow(window));
         EXPECT_EQ(BusyFlag, row.Busy);
         if (row.Message == WM_SETCURSOR) {
@@ -198,11 +198,11 @@ TEST_F(WindowProcedureTest, TakesTheReportedModeAtTheEndOfAPass)
 {
     BusyFlag = 1;
     SendMessageW(window, WM_TOGGLE_DONE, 1, 0);
-    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(CurrentMode, FilteringOn);
     EXPECT_EQ(BusyFlag, 0);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     SendMessageW(window, WM_TOGGLE_DONE, 0, 0);
-    EXPECT_EQ(CurrentMode, 0) << "also when no pass was running";
+    EXPECT_EQ(CurrentMode, FilteringOff) << "also when no pass was running";
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window)) << "a later close works as usual";
 }
@@ -222,7 +222,7 @@ TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingAlsoToAnAdapterU
     PresentFakeAdapters(unplugged, 1);
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(CurrentMode, FilteringOff);
     EXPECT_EQ(BusyFlag, 0);
     ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
     EXPECT_FALSE(FileExists(savedPath));
@@ -237,16 +237,16 @@ TEST_F(WindowProcedureTest, TellsTheModeAgainWhenTheUserComesBackAndSwitchesWith
     SetForegroundWindow(GetDesktopWindow());
     SetNameServer(Ipv4Family, AdapterName, FilterServerListIpv4); // by hand, while away
     SetForegroundWindow(window);
-    EXPECT_EQ(CurrentMode, 1);
+    EXPECT_EQ(CurrentMode, FilteringOn);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [x]");
     ASSERT_EQ(GetFocus(), toggle);
 
     SendMessageW(toggle, WM_KEYDOWN, VK_SPACE, 0);
     SendMessageW(toggle, WM_KEYUP, VK_SPACE, 0);
-    EXPECT_EQ(RequestedMode, 0);
+    EXPECT_EQ(RequestedMode, FilteringOff);
     EXPECT_EQ(GetFocus(), toggle) << "kept while the pass runs";
     ASSERT_TRUE(PumpUntilIdle());
-    EXPECT_EQ(CurrentMode, 0);
+    EXPECT_EQ(CurrentMode, FilteringOff);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     EXPECT_EQ(GetFocus(), toggle);
 }
@@ -320,8 +320,8 @@ TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)
     Click();
     EXPECT_EQ(ThreadsCreated, 1);
     EXPECT_EQ(BusyFlag, 0);
-    EXPECT_EQ(CurrentMode, 0);
-    EXPECT_EQ(RequestedMode, 1);
+    EXPECT_EQ(CurrentMode, FilteringOff);
+    EXPECT_EQ(RequestedMode, FilteringOn);
     EXPECT_EQ(SwitchText(), L"Modo nublaro [ ]");
     EXPECT_NE(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
     EXPECT_EQ(Servers(Ipv4Family), L"192.168.7.53");

@@ -41,7 +41,7 @@ TEST_F(NetshScriptTest, WritesAnsiTextWithoutAByteOrderMark)
 {
     if (GetACP() != 1252)
         GTEST_SKIP() << "expects the Western European ANSI code page, this machine has " << GetACP();
-    AppendNetshCommands(4294967295u, 7, L"\u00f1,,\u4e00");
+    AppendNetshCommands(4294967295u, Ipv6Family, L"\u00f1,,\u4e00");
     EXPECT_EQ(PendingScript(), "interface ipv6 set dns name=4294967295 source=static address=\xF1 validate=no\r\n"
                                "interface ipv6 add dnsservers name=4294967295 address=? index=2 validate=no\r\n");
 }

@@ -39,7 +39,7 @@ struct Interface {
     const wchar_t* Ipv6;
 };
 
-static const wchar_t NoSavedSettings[] = L"<none>";
+static const wchar_t NoFile[] = L"<none>";
 static const wchar_t LockedSavedSettings[] = L"<locked>";
 static const std::wstring FullSavedSettings = [] {
     std::wstring rows;
@@ -65,7 +65,7 @@ static const PassCase Cases[] = {
      "mixes in the filter as it is", SwitchOn,
      {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53,2a10:50c0::ad1:ff"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
       {L"C", Ipv6Only, L"", L"fd00::c"}, {L"D", Unlisted, L"10.4.4.4", L""}},
-     NoSavedSettings, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
+     NoFile, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
      L"A/4=filter A/6=filter B/4=filter C/6=filter"},
     {"switching on again leaves saved settings still in use as they are", SwitchOn,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nB||\n", nullptr,
@@ -77,11 +77,11 @@ static const PassCase Cases[] = {
      {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter"},
     {"the first of two rows whose names differ in case is refreshed", SwitchOn, {{L"A", Ipv4Only, L"10.3.3.3", L""}},
      L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
-    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoSavedSettings, nullptr, L"", false,
+    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoFile, nullptr, L"", false,
      ChangesTakeEffect, NoAdapterConnected},
     {"locked saved settings stop every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedSavedSettings, nullptr, L"",
      false, ChangesTakeEffect, SavedSettingsNotRead},
-    {"so does a file that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoSavedSettings,
+    {"so does a file that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", false, WriteFails, SavedSettingsNotWritten},
     {"a family whose servers cannot be read is neither saved nor filtered, and its row stays", SwitchOn,
      {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter", false,
@@ -89,7 +89,7 @@ static const PassCase Cases[] = {
     {"an adapter that full saved settings have no room for keeps its servers", SwitchOn,
      {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullSavedSettings.c_str(), nullptr,
      L"R1/4=filter", false, ChangesTakeEffect, FilterNotApplied},
-    {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoSavedSettings,
+    {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", false, ChangesFail, FilterNotApplied},
 
     {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
@@ -98,7 +98,7 @@ static const PassCase Cases[] = {
     {"a family the user changed since is theirs", SwitchOff, {{L"A", Both, L"9.9.9.9", FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", true},
     {"without saved settings, filtered families get automatic servers; one that mixes in the user's own is theirs",
-     SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoSavedSettings,
+     SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoFile,
      nullptr, L"A/4=", true},
     {"so do those of an adapter without a row; a row of another machine's adapter keeps the file", SwitchOff,
      {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n", nullptr, L"A/4=", false},
@@ -152,26 +152,28 @@ static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, 
     return record;
 }
 
-static int ReadRows(const wchar_t* text, AdapterRecord* rows)
+static void ReadRows(const wchar_t* text, SavedSettings* saved)
 {
-    if (text == NoSavedSettings || text == LockedSavedSettings)
-        return text == NoSavedSettings ? NoValidSavedSettings : SavedSettingsUnreadable;
-    int count = 0;
-    for (const wchar_t* line = text; *line; line = wcschr(line, L'\n') + 1) {
+    *saved = {};
+    saved->State = text == NoFile ? NoSavedSettings
+                   : text == LockedSavedSettings ? SavedSettingsUnreadable
+                                                 : SavedSettingsRead;
+    for (const wchar_t* line = text; saved->State == SavedSettingsRead && *line; line = wcschr(line, L'\n') + 1) {
         const wchar_t* bar = wcschr(line, L'|');
         const wchar_t* secondBar = wcschr(bar + 1, L'|');
         const wchar_t* end = wcschr(line, L'\n');
-        rows[count++] =
-            Record(std::wstring(line, bar), std::wstring(bar + 1, secondBar), std::wstring(secondBar + 1, end));
+        SavedRow& row = saved->Rows[saved->RowCount++];
+        wcsncpy(row.Name, std::wstring(line, bar).c_str(), SavedNameUnits - 1);
+        wcsncpy(row.Ipv4Servers, std::wstring(bar + 1, secondBar).c_str(), SavedListUnits - 1);
+        wcsncpy(row.Ipv6Servers, std::wstring(secondBar + 1, end).c_str(), SavedListUnits - 1);
     }
-    return count;
 }
 
-static std::wstring RowsText(const AdapterRecord* rows, int count)
+static std::wstring RowsText(const SavedSettings& saved)
 {
     std::wstring text;
-    for (int i = 0; i < count; ++i)
-        text += std::wstring(rows[i].Name) + L"|" + rows[i].Ipv4Servers + L"|" + rows[i].Ipv6Servers + L"\n";
+    for (int i = 0; i < saved.RowCount; ++i)
+        text += std::wstring(saved.Rows[i].Name) + L"|" + saved.Rows[i].Ipv4Servers + L"|" + saved.Rows[i].Ipv6Servers + L"\n";
     return text;
 }
 
@@ -232,8 +234,7 @@ static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* nam
 
 // The machine after the changes had their aftermath, gathered again as the pass does.
 static const PassAftermath& SimulateAftermath(const PassCase& c, const SwitchingPlan& plan,
-                                              const AdapterRecord* adapters, int count, const AdapterRecord* rows,
-                                              int rowCount)
+                                              const AdapterRecord* adapters, int count, const SavedSettings& saved)
 {
     std::vector<Interface> machine = c.Machine;
     std::vector<std::wstring> stored(plan.ChangeCount);
@@ -253,8 +254,8 @@ static const PassAftermath& SimulateAftermath(const PassCase& c, const Switching
         now.Ipv6InterfaceIndex = adapters[i].Ipv6InterfaceIndex;
         after.Adapters[i] = now;
     }
-    for (int i = 0; i < rowCount; ++i)
-        after.RowInterfaces[i] = Current(machine, rows[i].Name);
+    for (int i = 0; i < saved.RowCount; ++i)
+        after.RowInterfaces[i] = Current(machine, saved.Rows[i].Name);
     return after;
 }
 
@@ -262,22 +263,23 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
 {
     for (const PassCase& c : Cases) {
         SCOPED_TRACE(c.What);
-        AdapterRecord adapters[MaxAdapters], rows[MaxAdapters];
+        AdapterRecord adapters[MaxAdapters];
+        static SavedSettings saved;
         int count = ListAdapters(c.Machine, adapters);
-        int rowCount = ReadRows(c.Saved, rows);
-        std::wstring rowsBefore = RowsText(rows, rowCount);
-        SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, rows, rowCount)
-                                                : PlanSwitchOff(adapters, count, rows, rowCount,
+        ReadRows(c.Saved, &saved);
+        std::wstring rowsBefore = RowsText(saved);
+        SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, saved)
+                                                : PlanSwitchOff(adapters, count, saved,
                                                                 c.Kind == Close ? WindowClosing : SwitchedOffByUser);
         EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
-        EXPECT_EQ(RowsText(rows, plan.RowCount), c.Written ? c.Written : rowsBefore);
-        const PassAftermath& after = SimulateAftermath(c, plan, adapters, count, rows, rowCount);
+        EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
+        const PassAftermath& after = SimulateAftermath(c, plan, adapters, count, saved);
         if (c.Kind == SwitchOn) {
-            EXPECT_EQ(SwitchOnProblem(rowCount, after), c.Problem);
+            EXPECT_EQ(SwitchOnProblem(plan, after), c.Problem);
         } else {
-            EXPECT_EQ(SavedSettingsMayGo(rows, rowCount, plan, after), c.SavedSettingsGo);
-            EXPECT_EQ(SwitchOffProblem(rowCount, plan, after), c.Problem);
+            EXPECT_EQ(SavedSettingsMayGo(saved, plan, after), c.SavedSettingsGo);
+            EXPECT_EQ(SwitchOffProblem(plan, after), c.Problem);
         }
     }
 }
@@ -321,12 +323,12 @@ TEST(SwitchingPlan, PlansFromTheRowsWhateverTheSavedSettingsHold)
     for (int i = 0; i < 10000 && !HasFailure(); ++i) {
         SCOPED_TRACE(i);
         WriteBytes(StateFilePath, GeneratedSavedSettingsFile(random, names, 3));
-        AdapterRecord rows[MaxAdapters];
-        SwitchingPlan plan =
-            PlanSwitchOff(adapters, 3, rows, LoadSavedSettings(rows, MaxAdapters), SwitchedOffByUser);
+        static SavedSettings saved;
+        LoadSavedSettings(&saved);
+        SwitchingPlan plan = PlanSwitchOff(adapters, 3, saved, SwitchedOffByUser);
         for (int c = 0; c < plan.ChangeCount; ++c) {
             const wchar_t* servers = plan.Changes[c].Servers;
-            EXPECT_TRUE(servers[0] == L'\0' || (servers >= rows[0].Name && servers < rows[MaxAdapters].Name))
+            EXPECT_TRUE(servers[0] == L'\0' || (servers >= saved.Rows[0].Name && servers < saved.Rows[MaxSavedRows].Name))
                 << "a row's own list";
             withServers += servers[0] != L'\0';
         }

@@ -7,15 +7,13 @@
 #include "support/scoped_override.h"
 #include "support/test_machine.h"
 
-static AdapterRecord Record(const wchar_t* name, const wchar_t* ipv4, const wchar_t* ipv6)
+// Saved settings to write: the rows given, name and lists each.
+static SavedSettings Rows(std::initializer_list<SavedRow> rows)
 {
-    AdapterRecord record = {};
-    wcscpy(record.Name, name);
-    wcscpy(record.Ipv4Servers, ipv4);
-    wcscpy(record.Ipv6Servers, ipv6);
-    record.Ipv4InterfaceIndex = 7;
-    record.InterfaceGuid.Data1 = 0x1234;
-    return record;
+    SavedSettings saved = {};
+    for (const SavedRow& row : rows)
+        saved.Rows[saved.RowCount++] = row;
+    return saved;
 }
 
 class SavedSettingsTest : public testing::Test {
@@ -26,7 +24,7 @@ protected:
         path = folder + L"\\nublaro.txt";
         temporary = path + L".tmp";
         wcscpy(StateFilePath, path.c_str());
-        memset(rows, 0xAB, sizeof(rows));
+        memset(&saved, 0xAB, sizeof(saved));
     }
     void TearDown() override
     {
@@ -34,25 +32,31 @@ protected:
         StateFilePath[0] = L'\0';
     }
 
-    int Load(int capacity = MaxAdapters) { return LoadSavedSettings(rows, capacity); }
-    int LoadFrom(const std::string& bytes, int capacity = MaxAdapters)
+    // The rows read, or the state of saved settings that could not be read.
+    int Load()
+    {
+        LoadSavedSettings(&saved);
+        return saved.State == SavedSettingsRead ? saved.RowCount : saved.State == NoSavedSettings ? -1 : -2;
+    }
+    int LoadFrom(const std::string& bytes)
     {
         WriteBytes(path, bytes);
-        return Load(capacity);
+        return Load();
     }
 
     std::wstring folder, path, temporary;
-    AdapterRecord rows[MaxAdapters + 8];
+    SavedSettings saved;
+    const SavedRow* rows = saved.Rows;
 };
 
 TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
 {
-    const AdapterRecord records[] = {
-        Record(L"{AAAA}", L"10.0.0.1,10.0.0.2", L"fd00::1"),
-        Record(L"{BBBB}", L"", L""),
-        Record(L"Wi-Fi \u00f1", L"192.168.1.1", L""),
-    };
-    ASSERT_TRUE(WriteSavedSettings(records, 3));
+    const SavedSettings written = Rows({
+        {L"{AAAA}", L"10.0.0.1,10.0.0.2", L"fd00::1"},
+        {L"{BBBB}", L"", L""},
+        {L"Wi-Fi \u00f1", L"192.168.1.1", L""},
+    });
+    ASSERT_TRUE(WriteSavedSettings(written));
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n"
                                "{AAAA}|10.0.0.1,10.0.0.2|fd00::1\r\n"
                                "{BBBB}||\r\n"
@@ -62,15 +66,11 @@ TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
     ASSERT_EQ(Load(), 3);
     for (int i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_STREQ(rows[i].Name, records[i].Name);
-        EXPECT_STREQ(rows[i].Ipv4Servers, records[i].Ipv4Servers);
-        EXPECT_STREQ(rows[i].Ipv6Servers, records[i].Ipv6Servers);
-        EXPECT_TRUE(IsEqualGUID(rows[i].InterfaceGuid, GUID_NULL));
-        EXPECT_EQ(rows[i].Ipv4InterfaceIndex, 0u);
-        EXPECT_EQ(rows[i].Ipv6InterfaceIndex, 0u);
+        EXPECT_STREQ(rows[i].Name, written.Rows[i].Name);
+        EXPECT_STREQ(rows[i].Ipv4Servers, written.Rows[i].Ipv4Servers);
+        EXPECT_STREQ(rows[i].Ipv6Servers, written.Rows[i].Ipv6Servers);
     }
-    EXPECT_EQ(rows[3].Ipv4InterfaceIndex, 0xABABABABu) << "rows after the last are not touched";
-    EXPECT_EQ(LoadSavedSettings(nullptr, 0), 0);
+    EXPECT_EQ(rows[3].Name[0], 0xABAB) << "rows after the last are not touched";
 }
 
 TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLine)
@@ -89,12 +89,10 @@ TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
-        WriteBytes(path, c.bytes);
-        EXPECT_EQ(LoadSavedSettings(nullptr, 0), c.expected);
-        EXPECT_EQ(Load(), c.expected);
+        EXPECT_EQ(LoadFrom(c.bytes), c.expected);
     }
     DeleteFileW(path.c_str());
-    EXPECT_EQ(LoadSavedSettings(nullptr, 0), -1) << "missing file";
+    EXPECT_EQ(Load(), -1) << "missing file";
 }
 
 TEST_F(SavedSettingsTest, ReadsRowsByTheirBars)
@@ -121,15 +119,13 @@ TEST_F(SavedSettingsTest, ReadsRowsByTheirBars)
     EXPECT_STREQ(rows[3].Ipv6Servers, L" y ");
 }
 
-TEST_F(SavedSettingsTest, StopsAtCapacity)
+TEST_F(SavedSettingsTest, ReadsTheFirst32Rows)
 {
     std::string bytes = "#v2\r\n";
     for (int i = 0; i < 40; ++i)
         bytes += "{row" + std::to_string(i) + "}|10.0.0." + std::to_string(i) + "|\r\n";
-    ASSERT_EQ(LoadFrom(bytes, 32), 32);
+    ASSERT_EQ(LoadFrom(bytes), 32);
     EXPECT_STREQ(rows[31].Name, L"{row31}");
-    EXPECT_EQ(rows[32].Ipv4InterfaceIndex, 0xABABABABu);
-    EXPECT_EQ(LoadFrom(bytes, 3), 3);
 }
 
 TEST_F(SavedSettingsTest, CutsFieldsToTheirBuffersWithoutSplittingAnAddress)
@@ -175,7 +171,6 @@ TEST_F(SavedSettingsTest, ReadsUtf16LittleEndianLikeUtf8AndRefusesBigEndian)
     EXPECT_STREQ(rows[0].Ipv6Servers, L"fd00::1");
 
     EXPECT_EQ(LoadFrom(bigEndian), -1);
-    EXPECT_EQ(LoadSavedSettings(nullptr, 0), -1);
 }
 
 // Reads fail after the open where another program holds a byte-range lock, a cloud file cannot be
@@ -193,46 +188,46 @@ TEST_F(SavedSettingsTest, TakesAFileThatCannotBeReadWholeForUnreadable)
     for (int reads : {0, 1, 2}) {
         SCOPED_TRACE(reads);
         ReadsBeforeFailure = reads;
-        EXPECT_EQ(Load(), SavedSettingsUnreadable);
+        EXPECT_EQ(Load(), -2);
     }
     FgetwsProc = fgetws;
     if (RunningUnderWine()) {
         wcscpy(StateFilePath, L"Z:\\proc\\self\\mem"); // opens, and fails at the first read
-        EXPECT_EQ(LoadSavedSettings(nullptr, 0), SavedSettingsUnreadable);
+        EXPECT_EQ(Load(), -2);
     }
 }
 
 TEST_F(SavedSettingsTest, KeepsTheEarlierFileWhenTheWriteCannotComplete)
 {
-    const AdapterRecord earlier[] = {Record(L"{EARLIER}", L"10.0.0.1", L"")};
-    const AdapterRecord later[] = {Record(L"{LATER}", L"10.9.9.9", L"")};
-    ASSERT_TRUE(WriteSavedSettings(earlier, 1));
+    const SavedSettings earlier = Rows({{L"{EARLIER}", L"10.0.0.1", L""}});
+    const SavedSettings later = Rows({{L"{LATER}", L"10.9.9.9", L""}});
+    ASSERT_TRUE(WriteSavedSettings(earlier));
     std::string earlierBytes = ReadBytes(path);
 
     ASSERT_TRUE(CreateDirectoryW(temporary.c_str(), nullptr)) << "a folder stands under the temporary name";
-    EXPECT_FALSE(WriteSavedSettings(later, 1));
+    EXPECT_FALSE(WriteSavedSettings(later));
     EXPECT_EQ(ReadBytes(path), earlierBytes);
     RemoveDirectoryW(temporary.c_str());
 
     StateFilePath[0] = L'\0';
-    EXPECT_FALSE(WriteSavedSettings(later, 1)) << "no path, no file";
+    EXPECT_FALSE(WriteSavedSettings(later)) << "no path, no file";
     wcscpy(StateFilePath, path.c_str());
     EXPECT_EQ(ReadBytes(path), earlierBytes);
 }
 
 TEST_F(SavedSettingsTest, RemovesTheTemporaryFileWhenTheReplaceFails)
 {
-    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    const SavedSettings records = Rows({{L"{A}", L"10.0.0.1", L""}});
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << "a folder stands under the file's own name";
-    EXPECT_FALSE(WriteSavedSettings(records, 1));
+    EXPECT_FALSE(WriteSavedSettings(records));
     EXPECT_FALSE(FileExists(temporary));
 }
 
 TEST_F(SavedSettingsTest, ReplacesAStaleTemporaryFile)
 {
     WriteBytes(temporary, "left by a crash");
-    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
-    EXPECT_TRUE(WriteSavedSettings(records, 1));
+    const SavedSettings records = Rows({{L"{A}", L"10.0.0.1", L""}});
+    EXPECT_TRUE(WriteSavedSettings(records));
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n");
     EXPECT_FALSE(FileExists(temporary));
 }
@@ -240,7 +235,7 @@ TEST_F(SavedSettingsTest, ReplacesAStaleTemporaryFile)
 TEST_F(SavedSettingsTest, NeverWritesThroughAHardLink)
 {
     const std::wstring victim = folder + L"\\victim.ini";
-    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
+    const SavedSettings records = Rows({{L"{A}", L"10.0.0.1", L""}});
     const std::string expected = "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n";
 
     for (const std::wstring* linkName : {&path, &temporary}) {
@@ -249,7 +244,7 @@ TEST_F(SavedSettingsTest, NeverWritesThroughAHardLink)
         DeleteFileW(path.c_str());
         ASSERT_TRUE(CreateHardLinkW(linkName->c_str(), victim.c_str(), nullptr)) << GetLastError();
 
-        EXPECT_TRUE(WriteSavedSettings(records, 1));
+        EXPECT_TRUE(WriteSavedSettings(records));
         EXPECT_EQ(ReadBytes(victim), "[system]\r\nkeep=me\r\n");
         EXPECT_EQ(ReadBytes(path), expected);
     }
@@ -262,8 +257,8 @@ TEST_F(SavedSettingsTest, NeverWritesThroughASymbolicLink)
     if (!CreateSymbolicLinkW(path.c_str(), victim.c_str(), 0))
         GTEST_SKIP() << "symbolic links cannot be made here (error " << GetLastError() << ")";
 
-    const AdapterRecord records[] = {Record(L"{A}", L"10.0.0.1", L"")};
-    EXPECT_TRUE(WriteSavedSettings(records, 1));
+    const SavedSettings records = Rows({{L"{A}", L"10.0.0.1", L""}});
+    EXPECT_TRUE(WriteSavedSettings(records));
     EXPECT_EQ(ReadBytes(victim), "keep");
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n");
 }
