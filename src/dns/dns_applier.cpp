@@ -1,7 +1,6 @@
 // The one place that changes the system's DNS configuration: one family of one adapter at a time.
 #include "dns/dns_applier.h"
 
-#include "dns/netsh_script.h"
 
 SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 
@@ -20,14 +19,11 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
     return ReadsBackAs(ReadInterfaceNameServers(family, adapter.Name, readBack), readBack, list);
 }
 
-void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)
+bool ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)
 {
     // Lists are applied as text, and a saved list comes from a file anyone may have edited: only
-    // address literals may reach the system call or a netsh command line.
+    // address literals may reach the system call.
     DnsServerList applied;
     KeepAddressLiterals(list, applied);
-
-    if (SetInterfaceDnsSettingsProc && AppliedBySystem(adapter, family, applied))
-        return;
-    AppendNetshCommands(Family(adapter, family).InterfaceIndex, family, applied);
+    return SetInterfaceDnsSettingsProc && AppliedBySystem(adapter, family, applied);
 }

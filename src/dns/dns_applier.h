@@ -7,4 +7,6 @@
 // The system's SetInterfaceDnsSettings, which start-up looks up; null where the system lacks it.
 extern SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 
-void ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);
+// Returns whether the system call took effect: the registry then shows the list's address literals.
+// Where it did not, the pass falls back to netsh.
+bool ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);

@@ -11,12 +11,19 @@
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 
-static void ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& plan)
+// Each change through the system call, then those it did not take through one netsh. Returns whether
+// netsh, if it was needed, ran every command.
+static bool ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& plan)
 {
+    NetshChange fallBack[MaxFamilyChanges];
+    int fallBackCount = 0;
     for (int i = 0; i < plan.ChangeCount; ++i) {
         const FamilyChange& change = plan.Changes[i];
-        ApplyDnsServers(adapters[change.Adapter], change.Family, change.Servers);
+        const AdapterRecord& adapter = adapters[change.Adapter];
+        if (!ApplyDnsServers(adapter, change.Family, change.Servers))
+            fallBack[fallBackCount++] = {Family(adapter, change.Family).InterfaceIndex, change.Family, change.Servers};
     }
+    return RunNetshScript(fallBack, fallBackCount);
 }
 
 // The pass's adapters and each row's interface as they are now, read by name: that works for an
@@ -52,9 +59,7 @@ PassProblem EnableFilteringMode()
     // Nothing is switched unless the saved settings hold the servers from before filtering: without them, the
     // next switch-off would hand out automatic servers in place of the user's own.
     after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(saved);
-    if (after.SavedSettingsWritten)
-        ApplyChanges(adapters, plan);
-    after.NetshFinished = RunNetshScript();
+    after.NetshFinished = !after.SavedSettingsWritten || ApplyChanges(adapters, plan);
     GatherAftermath(adapters, count, nullptr, after);
     FlushResolverCache();
     return SwitchOnProblem(plan, after);
@@ -71,8 +76,7 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     LoadSavedSettings(&saved);
 
     SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, cause);
-    ApplyChanges(adapters, plan);
-    after.NetshFinished = RunNetshScript();
+    after.NetshFinished = ApplyChanges(adapters, plan);
     // Asked of the system as it is after the restore: one that did not take effect keeps the saved
     // settings for the next switch-off.
     GatherAftermath(adapters, count, &saved, after);

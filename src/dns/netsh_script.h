@@ -8,12 +8,20 @@
 extern wchar_t NetshPath[MAX_PATH];
 extern wchar_t ScriptFolder[MAX_PATH];
 
-void AppendNetshCommands(ULONG interfaceIndex, IpFamily family, const wchar_t* list);
-void WriteScriptLine(const wchar_t* format, ...);
-// Returns whether every pending command was run: true without a script, false when the script could
-// not be run or netsh did not finish.
-bool RunNetshScript();
+// One family of one interface that the system call did not change, and the list it is to get.
+struct NetshChange {
+    ULONG InterfaceIndex;
+    IpFamily Family;
+    const wchar_t* Servers;
+};
 
-// The pending script, open while a pass has fallen back at least once; null otherwise.
-extern HANDLE ScriptFile;
-extern wchar_t ScriptPath[MAX_PATH];
+// Room for the commands of any one change: a list of 255 units holds at most 85 addresses.
+const int NetshCommandsUnits = 8192;
+
+// The script's lines for one change, each ending in CR LF: automatic servers for a list without any
+// address literal, else one line per address literal, the first replacing the family's servers.
+void FormatNetshCommands(const NetshChange& change, wchar_t* text, int units);
+
+// Writes the changes' commands into one script and runs it with one hidden netsh. Returns whether every
+// command ran: true without changes, false when the script could not be made or netsh did not finish.
+bool RunNetshScript(const NetshChange* changes, int count);

@@ -3,10 +3,8 @@
 #include <string>
 
 #include "dns/dns_applier.h"
-#include "dns/netsh_script.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
-#include "support/netsh_log.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
 
@@ -35,7 +33,7 @@ protected:
 TEST_F(ApplyDnsServersTest, UsesTheSystemCallAloneWhenTheRegistryShowsTheList)
 {
     UseFakeDnsSettings(AppliesToRegistry);
-    ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2");
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2"));
 
     ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
     const FakeDnsSettingsCall& call = FakeDnsSettingsCalls[0];
@@ -50,75 +48,50 @@ TEST_F(ApplyDnsServersTest, UsesTheSystemCallAloneWhenTheRegistryShowsTheList)
                   call.Settings.QueryAdapterName,
               0u);
     EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1,10.0.0.2");
-    EXPECT_EQ(ScriptFile, nullptr) << "no fallback was needed";
 }
 
-TEST_F(ApplyDnsServersTest, SetsIpv6ThroughItsOwnFlagAndIndex)
+TEST_F(ApplyDnsServersTest, SetsIpv6ThroughItsOwnFlag)
 {
-    UseFakeDnsSettings(Fails);
-    ApplyDnsServers(records[0], Ipv6Family, L"fd00::1");
+    UseFakeDnsSettings(AppliesToRegistry);
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv6Family, L"fd00::1"));
     ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
     EXPECT_EQ(FakeDnsSettingsCalls[0].Settings.Flags, 0x3u);
-
-    RunNetshScript();
-    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"fd00::1") << "netsh was given the IPv6 index";
+    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"fd00::1");
     EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"192.168.1.1");
 }
 
 TEST_F(ApplyDnsServersTest, ComparesTheReadBackAddressByAddress)
 {
     UseFakeDnsSettings(AppliesInCanonicalForm);
-    ApplyDnsServers(records[0], Ipv6Family, L"2A10:50C0:0::AD1:FF,fd00:0:0::a");
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv6Family, L"2A10:50C0:0::AD1:FF,fd00:0:0::a"));
     EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"2a10:50c0::ad1:ff,fd00::a");
-    EXPECT_EQ(ScriptFile, nullptr);
 }
 
-TEST_F(ApplyDnsServersTest, FallsBackToNetshWheneverTheSystemCallDidNotTakeEffect)
+TEST_F(ApplyDnsServersTest, ReportsEveryCallThatDidNotTakeEffect)
 {
     for (FakeDnsSettingsBehaviour behaviour : {Fails, ChangesNothing, NotOffered}) {
         SCOPED_TRACE(behaviour);
-        SetNameServer(Ipv4Family, FirstAdapter, L"192.168.1.1");
-        StartNetshLog();
         UseFakeDnsSettings(behaviour);
-        ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2");
-        RunNetshScript();
-        EXPECT_EQ(NetshRuns(), 1);
-        EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1,10.0.0.2");
+        EXPECT_FALSE(ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,10.0.0.2"));
+        EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"192.168.1.1");
     }
 }
 
 TEST_F(ApplyDnsServersTest, ReturnsToAutomaticServersForTheEmptyList)
 {
     UseFakeDnsSettings(AppliesToRegistry);
-    ApplyDnsServers(records[0], Ipv4Family, L"");
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv4Family, L"")) << "an empty value reads as automatic";
     ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
-    EXPECT_EQ(ScriptFile, nullptr) << "an empty value reads as automatic";
-
-    UseFakeDnsSettings(Fails);
-    ApplyDnsServers(records[0], Ipv6Family, L"");
-    RunNetshScript();
-    EXPECT_EQ(StoredNameServer(Ipv6Family, FirstAdapter), L"");
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"");
 }
 
 TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
 {
-    const wchar_t hostile[] = L"10.0.0.1,evil=1,\"x\",10.0.0.2 validate=no";
     UseFakeDnsSettings(AppliesToRegistry);
-    ApplyDnsServers(records[0], Ipv4Family, hostile);
-    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1,evil=1,\"x\",10.0.0.2 validate=no"))
+        << "the read-back is compared with what was applied";
+    EXPECT_TRUE(ApplyDnsServers(records[1], Ipv4Family, L"netsh exec evil.txt,,"));
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 2u);
     EXPECT_EQ(FakeDnsSettingsCalls[0].NameServer, L"10.0.0.1,10.0.0.2");
-    EXPECT_EQ(ScriptFile, nullptr) << "the read-back is compared with what was applied";
-
-    UseFakeDnsSettings(Fails);
-    ApplyDnsServers(records[1], Ipv4Family, hostile);
-    RunNetshScript();
-    EXPECT_EQ(StoredNameServer(Ipv4Family, SecondAdapter), L"10.0.0.1,10.0.0.2") << "netsh is given the same list";
-}
-
-TEST_F(ApplyDnsServersTest, TreatsAListWithoutAnyAddressAsAutomatic)
-{
-    UseFakeDnsSettings(Fails);
-    ApplyDnsServers(records[0], Ipv4Family, L"netsh exec evil.txt,,");
-    RunNetshScript();
-    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"") << "automatic servers, not the words";
+    EXPECT_EQ(StoredNameServer(Ipv4Family, SecondAdapter), L"") << "automatic servers, not the words";
 }

@@ -41,7 +41,6 @@ void TestMachineTest::SetUp()
 
 void TestMachineTest::TearDown()
 {
-    RunNetshScript(); // a script a test left pending is not the next test's
     if (dnsClient)
         FreeLibrary(dnsClient);
     if (!folder.empty())

@@ -6,8 +6,9 @@
 // It opens the script as strictly as any reader could, for reading and sharing reading only.
 //
 // Environment: NETSH_STANDIN_LOG names the log file; NETSH_STANDIN_DELAY_MS makes it wait that long
-// before it starts; NETSH_STANDIN_TAMPER=1 makes it try to change the script it was given, as a hostile
-// program would, and log whether it could. A DWORD value KillParentAfterLines under
+// before it starts; NETSH_STANDIN_TAMPER=1 makes it log whether the script's access list lets in anyone
+// but Administrators and SYSTEM, and try to change the script, as a hostile program would, and log
+// whether it could. A DWORD value KillParentAfterLines under
 // HKLM\Software\NetshStandIn makes the next run end the process that started it once that many lines
 // have run, as a crash or power cut would at that point; the run removes the value.
 #include <winsock2.h>
@@ -144,8 +145,33 @@ static void RunLine(const std::wstring& line)
     Log(L"line " + line);
 }
 
+// Whether the script's access list lets in anyone but Administrators and SYSTEM. Wine keeps no
+// descriptor of its own: it turns the one given into Unix permissions and reports one made from them,
+// where every other user shows as Everyone.
+static bool OthersHaveAccess(const std::wstring& script)
+{
+    BYTE descriptor[1024];
+    DWORD needed = 0;
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* acl = nullptr;
+    if (!GetFileSecurityW(script.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof(descriptor), &needed) ||
+        !GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) || !present || !acl)
+        return true;
+    for (int i = 0; i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (!GetAce(acl, i, reinterpret_cast<void**>(&ace)))
+            return true;
+        for (WELL_KNOWN_SID_TYPE others : {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid}) {
+            if (IsWellKnownSid(&ace->SidStart, others))
+                return true;
+        }
+    }
+    return false;
+}
+
 static void TryToTamperWith(const std::wstring& script)
 {
+    Log(OthersHaveAccess(script) ? L"tamper OTHERS HAVE ACCESS" : L"tamper others have no access");
     HANDLE writer = CreateFileW(script.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     Log(std::wstring(L"tamper write ") + (writer == INVALID_HANDLE_VALUE ? L"denied" : L"ALLOWED"));
