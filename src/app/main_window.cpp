@@ -2,30 +2,24 @@
 #include "app/main_window.h"
 
 #include "app/painting.h"
-#include "app/window_state.h"
+#include "app/window_look.h"
 #include "app/window_procedure.h"
 
 const wchar_t MainWindowClass[] = L"NublaroWnd";
 
-HICON LoadAppIcon(HINSTANCE instance, int metric, int dpi)
-{
-    int size = GetSystemMetricsForDpi(metric, dpi);
-    return static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(AppIconId), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-}
-
-ATOM RegisterMainWindowClass(HINSTANCE instance, HICON largeIcon, HICON smallIcon)
+// The class's icons are at the system's DPI and shared, so the system frees them; the window sets its
+// own for its DPI. The window erases its own background with the brush its look owns.
+ATOM RegisterMainWindowClass(HINSTANCE instance)
 {
     WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWndProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = largeIcon;
+    windowClass.hIcon = LoadAppIcon(instance, SM_CXICON, GetDpiForSystem(), LR_SHARED);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_HAND);
-    windowClass.hbrBackground = BackgroundBrush;
     windowClass.lpszClassName = MainWindowClass;
-    windowClass.hIconSm = smallIcon;
+    windowClass.hIconSm = LoadAppIcon(instance, SM_CXSMICON, GetDpiForSystem(), LR_SHARED);
     return RegisterClassExW(&windowClass);
 }
 

@@ -1,14 +1,11 @@
-// What the window shows: the status line and the switch, drawn from CurrentMode and BusyFlag at the
-// window's DPI.
+// What the window shows: the status line and the switch, drawn from CurrentMode and BusyFlag with the
+// look it is handed.
 #include "app/painting.h"
 
+#include "app/texts.h"
 #include "app/window_state.h"
 
-HFONT RegularFont;
-HFONT BoldFont;
-HBRUSH BackgroundBrush;
-bool HighContrast;
-
+static const COLORREF BackgroundColor = 0xFCFAF8;
 static const COLORREF WaitingColor = 0x695547;
 static const COLORREF LabelColor = 0x2A170F;
 static const COLORREF ActiveColor = 0x3D8015;
@@ -28,26 +25,25 @@ static const int KnobSize = 36;
 static const int FocusGap = 3;
 static const int FocusWidth = 2;
 
-static const wchar_t WaitingText[] = L"Espere, por favor";
-static const wchar_t LabelText[] = L"Modo nublaro ";
-static const wchar_t ActiveText[] = L"activado";
-static const wchar_t InactiveText[] = L"desactivado";
-static const wchar_t SwitchName[] = L"Modo nublaro";
-
 int Scale(int designed, int dpi)
 {
     return MulDiv(designed, dpi, DesignDpi);
 }
 
 // The designed colour, or in high contrast the system's colour for that use.
-static COLORREF Colour(COLORREF designed, int systemColour)
+static COLORREF Colour(const WindowLook& look, COLORREF designed, int systemColour)
 {
-    return HighContrast ? GetSysColor(systemColour) : designed;
+    return look.HighContrast ? GetSysColor(systemColour) : designed;
 }
 
-HBRUSH WindowBackground()
+HBRUSH CreateBackgroundBrush()
 {
-    return HighContrast ? GetSysColorBrush(COLOR_WINDOW) : BackgroundBrush;
+    return CreateSolidBrush(BackgroundColor);
+}
+
+HBRUSH BackgroundOf(const WindowLook& look)
+{
+    return look.HighContrast ? GetSysColorBrush(COLOR_WINDOW) : look.Background;
 }
 
 HFONT CreateStatusFont(int weight, int dpi)
@@ -61,7 +57,7 @@ HFONT CreateStatusFont(int weight, int dpi)
 // window sets the check from the mode it shows, never the click itself, and draws all of it.
 HWND CreateToggleSwitch(HWND parent, HINSTANCE instance, int dpi)
 {
-    HWND toggle = CreateWindowExW(0, L"BUTTON", ToggleSwitchText(), WS_CHILD | WS_VISIBLE | BS_CHECKBOX, 0, 0, 0, 0,
+    HWND toggle = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_CHECKBOX, 0, 0, 0, 0,
                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_TOGGLE)), instance, nullptr);
     PlaceToggleSwitch(toggle, dpi);
     return toggle;
@@ -74,11 +70,6 @@ void PlaceToggleSwitch(HWND toggle, int dpi)
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-const wchar_t* ToggleSwitchText()
-{
-    return BusyFlag ? WaitingText : SwitchName;
-}
-
 // A failed measurement counts as no width at all.
 static int TextWidth(HDC hdc, const wchar_t* text, int length)
 {
@@ -87,52 +78,52 @@ static int TextWidth(HDC hdc, const wchar_t* text, int length)
     return size.cx;
 }
 
-static void PaintWaitingLine(HDC hdc, RECT clientRect, int width, int top)
+static void PaintWaitingLine(HDC hdc, RECT clientRect, int top, const WindowLook& look)
 {
-    const int length = ARRAYSIZE(WaitingText) - 1;
-    int cx = TextWidth(hdc, WaitingText, length);
-    SetTextColor(hdc, Colour(WaitingColor, COLOR_GRAYTEXT));
-    TextOutW(hdc, clientRect.left + (width - cx) / 2, top, WaitingText, length);
+    wchar_t waiting[64];
+    int length = LoadText(IDS_WAITING, waiting, ARRAYSIZE(waiting));
+    int cx = TextWidth(hdc, waiting, length);
+    SetTextColor(hdc, Colour(look, WaitingColor, COLOR_GRAYTEXT));
+    TextOutW(hdc, clientRect.left + (clientRect.right - clientRect.left - cx) / 2, top, waiting, length);
 }
 
 // "Modo nublaro " and the state word in bold, centred together on the sum of both widths.
-static void PaintStateLine(HDC hdc, RECT clientRect, int width, int top)
+static void PaintStateLine(HDC hdc, RECT clientRect, int top, const WindowLook& look)
 {
-    const int labelLength = ARRAYSIZE(LabelText) - 1;
     bool active = CurrentMode == FilteringOn;
-    const wchar_t* state = active ? ActiveText : InactiveText;
-    int stateLength = static_cast<int>(active ? ARRAYSIZE(ActiveText) - 1 : ARRAYSIZE(InactiveText) - 1);
+    wchar_t label[64], state[64];
+    int labelLength = LoadText(IDS_LABEL, label, ARRAYSIZE(label));
+    int stateLength = LoadText(active ? IDS_ACTIVE : IDS_INACTIVE, state, ARRAYSIZE(state));
 
-    int cx1 = TextWidth(hdc, LabelText, labelLength);
-    SelectObject(hdc, BoldFont);
+    int cx1 = TextWidth(hdc, label, labelLength);
+    SelectObject(hdc, look.BoldFont);
     int cx2 = TextWidth(hdc, state, stateLength);
-    int x = clientRect.left + (width - cx2 - cx1) / 2;
+    int x = clientRect.left + (clientRect.right - clientRect.left - cx2 - cx1) / 2;
 
-    SelectObject(hdc, RegularFont);
-    SetTextColor(hdc, Colour(LabelColor, COLOR_WINDOWTEXT));
-    TextOutW(hdc, x, top, LabelText, labelLength);
-    SelectObject(hdc, BoldFont);
-    SetTextColor(hdc, Colour(active ? ActiveColor : InactiveColor, COLOR_WINDOWTEXT));
+    SelectObject(hdc, look.RegularFont);
+    SetTextColor(hdc, Colour(look, LabelColor, COLOR_WINDOWTEXT));
+    TextOutW(hdc, x, top, label, labelLength);
+    SelectObject(hdc, look.BoldFont);
+    SetTextColor(hdc, Colour(look, active ? ActiveColor : InactiveColor, COLOR_WINDOWTEXT));
     TextOutW(hdc, x + cx1, top, state, stateLength);
 }
 
-void PaintWindow(HDC hdc, RECT clientRect, int dpi)
+void PaintWindow(HDC hdc, RECT clientRect, const WindowLook& look)
 {
-    int width = clientRect.right - clientRect.left;
     SetBkMode(hdc, TRANSPARENT);
-    HGDIOBJ previousFont = SelectObject(hdc, RegularFont);
+    HGDIOBJ previousFont = SelectObject(hdc, look.RegularFont);
     if (BusyFlag)
-        PaintWaitingLine(hdc, clientRect, width, Scale(StatusTop, dpi));
+        PaintWaitingLine(hdc, clientRect, Scale(StatusTop, look.Dpi), look);
     else
-        PaintStateLine(hdc, clientRect, width, Scale(StatusTop, dpi));
+        PaintStateLine(hdc, clientRect, Scale(StatusTop, look.Dpi), look);
     SelectObject(hdc, previousFont);
 }
 
 // A ring around the track, as Windows draws a focus cue once the keyboard is in use.
-static void DrawFocusCue(HDC dc, int left, int top, int width, int height, int dpi)
+static void DrawFocusCue(HDC dc, int left, int top, int width, int height, const WindowLook& look)
 {
-    int gap = Scale(FocusGap, dpi);
-    HPEN ring = CreatePen(PS_SOLID, Scale(FocusWidth, dpi), Colour(LabelColor, COLOR_WINDOWTEXT));
+    int gap = Scale(FocusGap, look.Dpi);
+    HPEN ring = CreatePen(PS_SOLID, Scale(FocusWidth, look.Dpi), Colour(look, LabelColor, COLOR_WINDOWTEXT));
     HGDIOBJ previousPen = SelectObject(dc, ring);
     HGDIOBJ previousBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     RoundRect(dc, left - gap, top - gap, left + width + gap, top + height + gap, height + 2 * gap, height + 2 * gap);
@@ -141,22 +132,22 @@ static void DrawFocusCue(HDC dc, int left, int top, int width, int height, int d
     DeleteObject(ring);
 }
 
-void DrawToggleSwitch(HDC dc, RECT r, bool pressed, bool focusCue, int dpi)
+void DrawToggleSwitch(HDC dc, RECT r, bool pressed, bool focusCue, const WindowLook& look)
 {
     bool on = CurrentMode == FilteringOn;
-    int trackWidth = Scale(TrackWidth, dpi), trackHeight = Scale(TrackHeight, dpi);
-    int inset = Scale(KnobInset, dpi), knobSize = Scale(KnobSize, dpi);
+    int trackWidth = Scale(TrackWidth, look.Dpi), trackHeight = Scale(TrackHeight, look.Dpi);
+    int inset = Scale(KnobInset, look.Dpi), knobSize = Scale(KnobSize, look.Dpi);
 
-    FillRect(dc, &r, WindowBackground());
+    FillRect(dc, &r, BackgroundOf(look));
     int left = r.left + (r.right - r.left - trackWidth) / 2;
     int top = r.top + (r.bottom - r.top - trackHeight) / 2 + (pressed ? 1 : 0);
 
     // While a pass runs the track is grey whatever the mode; the knob keeps the mode's side.
-    COLORREF track = BusyFlag ? Colour(TrackOffColor, COLOR_GRAYTEXT)
-                     : on     ? Colour(TrackOnColor, COLOR_HIGHLIGHT)
-                              : Colour(TrackOffColor, COLOR_WINDOWTEXT);
+    COLORREF track = BusyFlag ? Colour(look, TrackOffColor, COLOR_GRAYTEXT)
+                     : on     ? Colour(look, TrackOnColor, COLOR_HIGHLIGHT)
+                              : Colour(look, TrackOffColor, COLOR_WINDOWTEXT);
     HBRUSH trackBrush = CreateSolidBrush(track);
-    HBRUSH knobBrush = CreateSolidBrush(Colour(KnobColor, COLOR_WINDOW));
+    HBRUSH knobBrush = CreateSolidBrush(Colour(look, KnobColor, COLOR_WINDOW));
     HPEN noOutline = CreatePen(PS_NULL, 0, 0);
     HGDIOBJ previousBrush = SelectObject(dc, trackBrush);
     HGDIOBJ previousPen = SelectObject(dc, noOutline);
@@ -172,5 +163,5 @@ void DrawToggleSwitch(HDC dc, RECT r, bool pressed, bool focusCue, int dpi)
     DeleteObject(knobBrush);
     DeleteObject(noOutline);
     if (focusCue)
-        DrawFocusCue(dc, left, top, trackWidth, trackHeight, dpi);
+        DrawFocusCue(dc, left, top, trackWidth, trackHeight, look);
 }

@@ -6,9 +6,9 @@
 
 #include "app/elevation.h"
 #include "app/main_window.h"
+#include "app/window_procedure.h"
 
 const wchar_t InstanceLockName[] = L"Global\\Nublaro.OneCopyPerMachine";
-const wchar_t ComeForwardMessageName[] = L"Nublaro.ComeForward";
 
 // Owned by Administrators and open to them and SYSTEM only. Any program may make an object of this name
 // first, but not one that Administrators own, so that is how a copy of Nublaro's is told apart.

@@ -5,8 +5,6 @@
 
 // The machine-wide lock that the running copy holds for its life.
 extern const wchar_t InstanceLockName[];
-// Asks the running copy's window to come to the front; it admits this message from any process.
-extern const wchar_t ComeForwardMessageName[];
 
 // Asks the running copy, if its window is on this desktop, to come to the front; returns whether it was
 // asked. Only a window of an elevated process is taken for the running copy's.

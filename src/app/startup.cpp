@@ -5,6 +5,7 @@
 #include <strsafe.h>
 
 #include "app/single_instance.h"
+#include "app/texts.h"
 
 decltype(&ShellExecuteExW) ShellExecuteExProc = ShellExecuteExW;
 
@@ -47,13 +48,11 @@ int RelaunchElevated(const wchar_t* parameters)
     return 1;
 }
 
-static const wchar_t ElevationWarning[] = L"Se requieren permisos de administrador para modificar las DNS del sistema.";
-
 // A second start needs no consent prompt just to bring the window back.
 void StartWithoutRights(const wchar_t* commandLine)
 {
     if (HandOffToRunningCopy())
         return;
     if (!RelaunchElevated(commandLine))
-        MessageBoxW(nullptr, ElevationWarning, L"Nublaro", MB_OK | MB_ICONWARNING);
+        ShowMessageBox(nullptr, IDS_ELEVATION_WARNING, MB_OK | MB_ICONWARNING);
 }

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/painting.h"
-#include "app/window_state.h"
+#include "support/palette.h"
 #include "support/window_under_test.h"
 
 class MainWindowTest : public testing::Test {
@@ -40,7 +39,7 @@ TEST_F(MainWindowTest, HasTheFixedClientSizeStyleAndTitle)
     GetClassNameW(window, text, 32);
     EXPECT_STREQ(text, L"NublaroWnd");
     EXPECT_EQ(GetClassLongW(window, GCL_STYLE), CS_HREDRAW | CS_VREDRAW);
-    EXPECT_EQ(reinterpret_cast<HBRUSH>(GetClassLongPtrW(window, GCLP_HBRBACKGROUND)), BackgroundBrush);
+    EXPECT_EQ(PrintClient(window).At(1, 1), BackgroundColour);
 }
 
 TEST_F(MainWindowTest, IsCentredOnTheWorkAreaOfItsMonitor)

@@ -26,21 +26,20 @@ protected:
         canvasWidth = width;
         canvasHeight = height;
         RECT all = {0, 0, width, height};
-        FillRect(dc, &all, BackgroundBrush);
+        FillRect(dc, &all, look.Background);
     }
 
     void SetUp() override
     {
-        BackgroundBrush = CreateSolidBrush(BackgroundColour);
+        look.Background = CreateSolidBrush(BackgroundColour);
+        look.Dpi = 96;
         CurrentMode = FilteringOff;
         BusyFlag = 0;
-        HighContrast = false;
     }
     void TearDown() override
     {
-        HighContrast = false;
         Close();
-        DeleteObject(BackgroundBrush);
+        DeleteObject(look.Background);
         CurrentMode = FilteringOff;
         BusyFlag = 0;
     }
@@ -61,6 +60,7 @@ protected:
         return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
     }
 
+    WindowLook look = {};
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ previousBitmap = nullptr;
@@ -78,10 +78,8 @@ protected:
 
     void Draw(bool pressed = false, bool focusCue = false)
     {
-        DrawToggleSwitch(dc, {0, 0, canvasWidth, canvasHeight}, pressed, focusCue, dpi);
+        DrawToggleSwitch(dc, {0, 0, canvasWidth, canvasHeight}, pressed, focusCue, look);
     }
-
-    int dpi = 96;
 
     // The first row from the top where column x is not background.
     int TopEdge(int x)
@@ -115,7 +113,7 @@ TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooksAtEveryScaleAndInHighContrast)
     const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT),
                    highlight = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT);
     const struct {
-        const char* look;
+        const char* name;
         FilteringMode mode;
         int busy;
         bool highContrast;
@@ -129,21 +127,21 @@ TEST_F(DrawToggleSwitchTest, DrawsTheThreeLooksAtEveryScaleAndInHighContrast)
         {"on in high contrast", FilteringOn, 0, true, highlight, highlight, window},
         {"switching in high contrast", FilteringOn, 1, true, grey, grey, window},
     };
-    for (int scale : {96, 144}) {
-        dpi = scale;
+    for (int dpi : {96, 144}) {
+        look.Dpi = dpi;
         Close();
         Open(140 * dpi / 96, 56 * dpi / 96);
         auto at = [&](int x, int y) { return Pixel(x * dpi / 96, y * dpi / 96); };
-        for (const auto& look : looks) {
-            SCOPED_TRACE(testing::Message() << look.look << " at " << dpi << " DPI");
-            CurrentMode = look.mode;
-            BusyFlag = look.busy;
-            HighContrast = look.highContrast;
+        for (const auto& row : looks) {
+            SCOPED_TRACE(testing::Message() << row.name << " at " << dpi << " DPI");
+            CurrentMode = row.mode;
+            BusyFlag = row.busy;
+            look.HighContrast = row.highContrast;
             Draw();
-            COLORREF background = look.highContrast ? window : BackgroundColour;
-            EXPECT_EQ(at(40, 28), look.leftOfCentre);
-            EXPECT_EQ(at(70, 28), look.centre);
-            EXPECT_EQ(at(100, 28), look.rightOfCentre);
+            COLORREF background = row.highContrast ? window : BackgroundColour;
+            EXPECT_EQ(at(40, 28), row.leftOfCentre);
+            EXPECT_EQ(at(70, 28), row.centre);
+            EXPECT_EQ(at(100, 28), row.rightOfCentre);
             EXPECT_EQ(at(1, 1), background);
             EXPECT_EQ(at(10, 28), background) << "left of the track";
             EXPECT_EQ(at(130, 28), background) << "right of the track";
@@ -217,18 +215,18 @@ protected:
     }
     void UseDpi(int scale)
     {
-        dpi = scale;
+        dpi = look.Dpi = scale;
         Close();
-        DeleteObject(RegularFont);
-        DeleteObject(BoldFont);
-        RegularFont = CreateStatusFont(FW_NORMAL, dpi);
-        BoldFont = CreateStatusFont(FW_BOLD, dpi);
+        DeleteObject(look.RegularFont);
+        DeleteObject(look.BoldFont);
+        look.RegularFont = CreateStatusFont(FW_NORMAL, dpi);
+        look.BoldFont = CreateStatusFont(FW_BOLD, dpi);
         Open(400 * dpi / 96, 200 * dpi / 96);
     }
     void TearDown() override
     {
-        DeleteObject(RegularFont);
-        DeleteObject(BoldFont);
+        DeleteObject(look.RegularFont);
+        DeleteObject(look.BoldFont);
         MemoryCanvasTest::TearDown();
     }
 
@@ -282,10 +280,10 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
         UseDpi(state.dpi);
         RECT all = {0, 0, canvasWidth, canvasHeight};
         CurrentMode = state.mode;
-        PaintWindow(dc, all, dpi);
+        PaintWindow(dc, all, look);
 
-        int cx1 = Measure(RegularFont, L"Modo nublaro ");
-        int cx2 = Measure(BoldFont, state.word);
+        int cx1 = Measure(look.RegularFont, L"Modo nublaro ");
+        int cx2 = Measure(look.BoldFont, state.word);
         int x = (canvasWidth - cx2 - cx1) / 2;
         EXPECT_NEAR(FirstInkColumn(), x, 3) << "the line starts at its centred position";
         EXPECT_NEAR(LastInkColumn(), x + cx1 + cx2, 4);
@@ -296,7 +294,7 @@ TEST_F(PaintWindowTest, CentresLabelAndStateWordOnTheSumOfTheirWidths)
         EXPECT_FALSE(HasInkOfColour(state.colour, 0, x + cx1 - 1));
     }
     LOGFONTW font = {};
-    GetObjectW(RegularFont, sizeof(font), &font);
+    GetObjectW(look.RegularFont, sizeof(font), &font);
     EXPECT_EQ(font.lfHeight, -30) << "20 units at 96 DPI";
 }
 
@@ -305,8 +303,8 @@ TEST_F(PaintWindowTest, ShowsTheWaitingLineAloneWhileBusy)
     BusyFlag = 1;
     CurrentMode = FilteringOn;
     RECT all = {0, 0, 400, 200};
-    PaintWindow(dc, all, 96);
-    int cx = Measure(RegularFont, L"Espere, por favor");
+    PaintWindow(dc, all, look);
+    int cx = Measure(look.RegularFont, L"Espere, por favor");
     EXPECT_NEAR(FirstInkColumn(), (400 - cx) / 2, 3);
     EXPECT_NEAR(LastInkColumn(), (400 - cx) / 2 + cx, 4);
     EXPECT_TRUE(HasInkOfColour(WaitingInk, 0, 400));
@@ -318,17 +316,17 @@ TEST_F(PaintWindowTest, LeavesTheDcWithItsFont)
 {
     HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     RECT all = {0, 0, 400, 200};
-    PaintWindow(dc, all, 96);
+    PaintWindow(dc, all, look);
     BusyFlag = 1;
-    PaintWindow(dc, all, 96);
+    PaintWindow(dc, all, look);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
 }
 
 TEST_F(PaintWindowTest, StartsALineWiderThanTheWindowLeftOfIt)
 {
     RECT narrow = {0, 0, 100, 200};
-    PaintWindow(dc, narrow, 96);
-    int cx = Measure(RegularFont, L"Modo nublaro ") + Measure(BoldFont, L"desactivado");
+    PaintWindow(dc, narrow, look);
+    int cx = Measure(look.RegularFont, L"Modo nublaro ") + Measure(look.BoldFont, L"desactivado");
     ASSERT_GT(cx, 100);
     EXPECT_EQ(FirstInkColumn(), 0) << "the line is neither cut nor wrapped";
 }

@@ -8,15 +8,33 @@
 #include "app/main_window.h"
 #include "app/painting.h"
 #include "app/window_state.h"
-#include "support/palette.h"
 
 HWND CreateMainWindowAfresh()
 {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    UnregisterClassW(L"NublaroWnd", instance);
-    BackgroundBrush = CreateSolidBrush(BackgroundColour);
-    RegisterMainWindowClass(instance, nullptr, nullptr);
-    return CreateMainWindow(instance);
+    static ATOM registered = RegisterMainWindowClass(instance);
+    return registered ? CreateMainWindow(instance) : nullptr;
+}
+
+PrintedClient PrintClient(HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    PrintedClient printed = {client.right, client.bottom, {}};
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(info.bmiHeader), printed.Width, -printed.Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    for (int i = 0; i < printed.Width * printed.Height; ++i)
+        printed.Pixels.push_back(RGB((bits[i] >> 16) & 0xFF, (bits[i] >> 8) & 0xFF, bits[i] & 0xFF));
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return printed;
 }
 
 int DrainMessages()

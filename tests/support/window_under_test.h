@@ -6,9 +6,18 @@
 #include <string>
 #include <vector>
 
-// Registers the class again with a new background brush (destroying a main window deletes the brush of
-// its class) and makes the window; null where no window can be made (no display).
+// Makes the window, the class registered once for the test program; null where no window can be made
+// (no display).
 HWND CreateMainWindowAfresh();
+
+// The client area as the window paints it when asked to print it (WM_PRINTCLIENT).
+struct PrintedClient {
+    int Width;
+    int Height;
+    std::vector<COLORREF> Pixels; // row by row, top down
+    COLORREF At(int x, int y) const { return Pixels[y * Width + x]; }
+};
+PrintedClient PrintClient(HWND window);
 
 // Dispatches everything queued; returns the code of a WM_QUIT among it, or -1.
 int DrainMessages();

@@ -1,0 +1,12 @@
+// The program's words, which live in the string table of the executable's resources.
+#pragma once
+
+#include <windows.h>
+
+#include "resource_ids.h"
+
+// Copies the string into text, cut to its units, and returns its length; an empty string when the
+// executable has no such string.
+int LoadText(UINT id, wchar_t* text, int units);
+// A message box titled "Nublaro" that says the string; returns as MessageBoxW does.
+int ShowMessageBox(HWND owner, UINT id, UINT type);
