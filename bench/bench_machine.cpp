@@ -17,7 +17,7 @@ void PrepareBenchMachine()
     InitializePaths();
     std::wstring folder = CreateTestFolder();
     wcscpy(StateFilePath, (folder + L"\\nublaro.txt").c_str());
-    HoldFakeDnsClient();
+    UseCountingDnsClient();
     StartNetshLog();
 }
 

@@ -6,8 +6,7 @@
 #include "dns/dialup_connections.h"
 
 decltype(&GetAdaptersAddresses) GetAdaptersAddressesProc = GetAdaptersAddresses;
-decltype(&ConvertInterfaceIndexToLuid) ConvertInterfaceIndexToLuidProc = ConvertInterfaceIndexToLuid;
-decltype(&ConvertInterfaceLuidToGuid) ConvertInterfaceLuidToGuidProc = ConvertInterfaceLuidToGuid;
+decltype(&GetIfTable2) GetIfTable2Proc = GetIfTable2;
 
 // Addresses and DNS servers are left out: the inventory needs names, indices, type and status only.
 static const ULONG AdapterQueryFlags =
@@ -38,6 +37,22 @@ static IP_ADAPTER_ADDRESSES* QueryAdapterList()
         return nullptr;
     }
     return list;
+}
+
+// Every interface of the machine, with its GUID; null when the table cannot be read. FreeMibTable frees it.
+static MIB_IF_TABLE2* QueryInterfaceTable()
+{
+    MIB_IF_TABLE2* table = nullptr;
+    return GetIfTable2Proc(&table) == NO_ERROR ? table : nullptr;
+}
+
+static const MIB_IF_ROW2* FindInterface(const MIB_IF_TABLE2* table, NET_LUID luid)
+{
+    for (ULONG i = 0; table && i < table->NumEntries; ++i) {
+        if (table->Table[i].InterfaceLuid.Value == luid.Value)
+            return &table->Table[i];
+    }
+    return nullptr;
 }
 
 // The DNS servers of a tunnel or a VPN belong to it: filtering them breaks the VPN's own names, and a
@@ -78,15 +93,9 @@ static bool KeepsRecord(const IP_ADAPTER_ADDRESSES* adapter, const AdapterRecord
            FamilyIsFiltered(record, Ipv4Family) || FamilyIsFiltered(record, Ipv6Family);
 }
 
-static void FindInterfaceGuid(ULONG index, GUID* guid)
-{
-    NET_LUID luid;
-    if (ConvertInterfaceIndexToLuidProc(index, &luid) == NO_ERROR)
-        ConvertInterfaceLuidToGuidProc(&luid, guid); // a failure leaves the GUID zero; the netsh path needs none
-}
-
 // Returns false for an adapter whose name does not fit: a cut name would address another registry key.
-static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, AdapterRecord* record)
+// An interface the table does not list keeps a zero GUID: the netsh path needs none.
+static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, const MIB_IF_ROW2* interfaceRow, AdapterRecord* record)
 {
     wchar_t name[AdapterNameUnits];
     if (MultiByteToWideChar(CP_ACP, 0, adapter->AdapterName, -1, name, AdapterNameUnits) == 0)
@@ -97,8 +106,8 @@ static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, AdapterRecord* recor
     record->Ipv4InterfaceIndex = adapter->IfIndex;
     record->Ipv6InterfaceIndex = adapter->Ipv6IfIndex;
     ReadCurrentServers(record);
-    FindInterfaceGuid(record->Ipv4InterfaceIndex != 0 ? record->Ipv4InterfaceIndex : record->Ipv6InterfaceIndex,
-                      &record->InterfaceGuid);
+    if (interfaceRow)
+        record->InterfaceGuid = interfaceRow->InterfaceGuid;
     return true;
 }
 
@@ -109,6 +118,7 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
     IP_ADAPTER_ADDRESSES* list = QueryAdapterList();
     if (!list)
         return 0;
+    MIB_IF_TABLE2* interfaces = QueryInterfaceTable();
 
     // Once the records are full, one more qualifying adapter tells that the list was cut; that is only
     // looked for when the caller asks.
@@ -118,7 +128,8 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
     for (const IP_ADAPTER_ADDRESSES* adapter = list; adapter && whole; adapter = adapter->Next) {
         if (filled == capacity && !listIsWhole)
             break;
-        if (!CanCarryDnsServers(adapter, filter) || !FillRecord(adapter, &candidate) ||
+        if (!CanCarryDnsServers(adapter, filter) ||
+            !FillRecord(adapter, FindInterface(interfaces, adapter->Luid), &candidate) ||
             !KeepsRecord(adapter, candidate, filter))
             continue;
         if (filled == capacity)
@@ -127,6 +138,8 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
             records[filled++] = candidate;
     }
     HeapFree(GetProcessHeap(), 0, list);
+    if (interfaces)
+        FreeMibTable(interfaces);
     if (listIsWhole)
         *listIsWhole = whole;
     return filled;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <winsock2.h>
+#include <ws2ipdef.h>
 #include <windows.h>
 #include <iphlpapi.h>
 
@@ -60,7 +61,6 @@ enum FilteringMode { FilteringOff, FilteringOn };
 FilteringMode DetectFilteringMode();
 
 // Replaceable because Wine presents only the host's interfaces: no adapter of every type and state, and
-// no failure of the query, on demand.
+// no failure of the query, on demand. The interface table gives each adapter's GUID.
 extern decltype(&GetAdaptersAddresses) GetAdaptersAddressesProc;
-extern decltype(&ConvertInterfaceIndexToLuid) ConvertInterfaceIndexToLuidProc;
-extern decltype(&ConvertInterfaceLuidToGuid) ConvertInterfaceLuidToGuidProc;
+extern decltype(&GetIfTable2) GetIfTable2Proc;

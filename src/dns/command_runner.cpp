@@ -4,7 +4,6 @@
 #include <strsafe.h>
 
 wchar_t IpconfigPath[MAX_PATH];
-decltype(&LoadLibraryExW) LoadLibraryExProc = LoadLibraryExW;
 
 static const int CommandLineUnits = 1024;
 static const DWORD FlushTimeoutMs = 8000;
@@ -38,25 +37,25 @@ bool RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs)
     return ended;
 }
 
-typedef BOOL WINAPI DnsFlushResolverCacheFn();
-
 // Only the system folder's DNS client will do: this process runs elevated, and a DLL of the same name
-// beside the executable or in the current folder could be anyone's.
-static bool FlushThroughDnsClient()
+// beside the executable or in the current folder could be anyone's. It is freed before any fallback.
+static BOOL WINAPI FlushThroughSystemDnsClient()
 {
-    HMODULE dnsClient = LoadLibraryExProc(L"dnsapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE dnsClient = LoadLibraryExW(L"dnsapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!dnsClient)
-        return false;
+        return FALSE;
     auto flush = reinterpret_cast<DnsFlushResolverCacheFn*>(
         reinterpret_cast<void*>(GetProcAddress(dnsClient, "DnsFlushResolverCache")));
-    bool flushed = flush && flush() != FALSE;
+    BOOL flushed = flush && flush();
     FreeLibrary(dnsClient);
     return flushed;
 }
 
+DnsFlushResolverCacheFn* DnsFlushResolverCacheProc = FlushThroughSystemDnsClient;
+
 void FlushResolverCache()
 {
-    if (FlushThroughDnsClient())
+    if (DnsFlushResolverCacheProc())
         return;
 
     wchar_t commandLine[CommandLineUnits];

@@ -10,5 +10,7 @@ extern wchar_t IpconfigPath[MAX_PATH];
 bool RunHiddenCommand(const wchar_t* commandLine, DWORD timeoutMs);
 void FlushResolverCache();
 
-// Replaceable because Wine's DnsFlushResolverCache is a stub: tests offer a DNS client of their own.
-extern decltype(&LoadLibraryExW) LoadLibraryExProc;
+typedef BOOL WINAPI DnsFlushResolverCacheFn();
+// The system DNS client's DnsFlushResolverCache, from the system folder's dnsapi.dll, loaded for the
+// call; FALSE where it cannot be called. Replaceable because Wine's is a stub that answers nothing.
+extern DnsFlushResolverCacheFn* DnsFlushResolverCacheProc;

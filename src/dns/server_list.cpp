@@ -9,15 +9,16 @@ LONG NTAPI RtlIpv4StringToAddressW(const wchar_t* text, BOOLEAN strict, const wc
 LONG NTAPI RtlIpv6StringToAddressW(const wchar_t* text, const wchar_t** terminator, void* address);
 }
 
-// AdGuard DNS, default servers: free, no account, blocks advertising and tracking domains.
-const wchar_t* const FilterResolverAddresses[4] = {
-    L"94.140.14.14",
-    L"94.140.15.15",
-    L"2a10:50c0::ad1:ff",
-    L"2a10:50c0::ad2:ff",
-};
-const wchar_t FilterServerListIpv4[] = L"94.140.14.14,94.140.15.15";
-const wchar_t FilterServerListIpv6[] = L"2a10:50c0::ad1:ff,2a10:50c0::ad2:ff";
+// AdGuard DNS, default servers: free, no account, blocks advertising and tracking domains. The lists
+// that filtering applies are the table's addresses of each family joined, in their order of preference.
+#define FILTER_IPV4_FIRST L"94.140.14.14"
+#define FILTER_IPV4_SECOND L"94.140.15.15"
+#define FILTER_IPV6_FIRST L"2a10:50c0::ad1:ff"
+#define FILTER_IPV6_SECOND L"2a10:50c0::ad2:ff"
+const wchar_t* const FilterResolverAddresses[4] = {FILTER_IPV4_FIRST, FILTER_IPV4_SECOND, FILTER_IPV6_FIRST,
+                                                   FILTER_IPV6_SECOND};
+const wchar_t FilterServerListIpv4[] = FILTER_IPV4_FIRST L"," FILTER_IPV4_SECOND;
+const wchar_t FilterServerListIpv6[] = FILTER_IPV6_FIRST L"," FILTER_IPV6_SECOND;
 
 NameServerState ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out)
 {

@@ -157,7 +157,7 @@ TEST_F(AdapterInventoryTest, StopsAtCapacityWithTheFirstAdapters)
     EXPECT_EQ(Enumerate(OperationalAdapters, 0), 0);
 }
 
-TEST_F(AdapterInventoryTest, FindsTheGuidFromTheIpv4IndexOrElseTheIpv6OneAndKeepsAnAdapterWithout)
+TEST_F(AdapterInventoryTest, FindsTheGuidInTheInterfaceTableAndKeepsAnAdapterWithout)
 {
     const FakeAdapter adapters[] = {{ADAPTER(11), 0, 31, Up, Ethernet}, {ADAPTER(12), 12, 0, Up, Ethernet}};
     PresentFakeAdapters(adapters, 2);
@@ -166,7 +166,7 @@ TEST_F(AdapterInventoryTest, FindsTheGuidFromTheIpv4IndexOrElseTheIpv6OneAndKeep
     EXPECT_EQ(records[0].Ipv6InterfaceIndex, 31u);
     EXPECT_TRUE(IsEqualGUID(records[0].InterfaceGuid, FakeInterfaceGuid(31)));
 
-    FailingConversionIndex = 12;
+    UnlistedInterfaceIndex = 12;
     ASSERT_EQ(Enumerate(OperationalAdapters), 2);
     EXPECT_TRUE(IsEqualGUID(records[1].InterfaceGuid, GUID_NULL));
     EXPECT_TRUE(IsEqualGUID(records[0].InterfaceGuid, FakeInterfaceGuid(31)));

@@ -62,16 +62,14 @@ TEST_F(RunHiddenCommandTest, RunsTheFirst1023UnitsOfALongerCommandLine)
     EXPECT_EQ(LoggedValue(ChildLog(), L"command"), commandLine.substr(0, 1023));
 }
 
-// The flush goes through a DNS client library of the test's own choosing.
-static std::wstring LoadedName;
-static DWORD LoadedFlags;
-static const wchar_t* LibraryToOffer;
+// The flush asks the system's DNS client through its seam, which answers as the test wants.
+static BOOL FlushAnswer;
+static int FlushCalls;
 
-static HMODULE WINAPI OfferTestLibrary(LPCWSTR name, HANDLE, DWORD flags)
+static BOOL WINAPI AnsweringFlush()
 {
-    LoadedName = name;
-    LoadedFlags = flags;
-    return LibraryToOffer ? LoadLibraryW(BesideTests(LibraryToOffer).c_str()) : nullptr;
+    ++FlushCalls;
+    return FlushAnswer;
 }
 
 class FlushResolverCacheTest : public RunHiddenCommandTest {
@@ -79,61 +77,25 @@ protected:
     void SetUp() override
     {
         RunHiddenCommandTest::SetUp();
-        LoadedName.clear();
-        LoadedFlags = 0;
+        FlushCalls = 0;
     }
 
     ScopedPath ipconfig{IpconfigPath, BesideTests(L"RecordingChild.exe")};
-    ScopedOverride<decltype(&LoadLibraryExW)> dnsClientLoad{LoadLibraryExProc, OfferTestLibrary};
+    ScopedOverride<DnsFlushResolverCacheFn*> dnsClient{DnsFlushResolverCacheProc, AnsweringFlush};
 
-    // Holds one reference of its own, so that the flush's FreeLibrary shows as the module staying loaded
-    // exactly until this test lets go.
-    HMODULE HoldLibrary(const wchar_t* name, BOOL answer)
-    {
-        LibraryToOffer = name;
-        HMODULE held = LoadLibraryW(BesideTests(name).c_str());
-        if (BOOL* flushAnswer = reinterpret_cast<BOOL*>(GetProcAddress(held, "FlushAnswer")))
-            *flushAnswer = answer;
-        return held;
-    }
-    static bool ReleasedByFlush(HMODULE held, const wchar_t* name)
-    {
-        FreeLibrary(held);
-        return GetModuleHandleW(BesideTests(name).c_str()) == nullptr;
-    }
     bool IpconfigRan() { return LoggedValue(ChildLog(), L"command") == L"\"" + std::wstring(IpconfigPath) + L"\" /flushdns"; }
 };
 
-TEST_F(FlushResolverCacheTest, AsksTheSystemFoldersDnsClientOnly)
+TEST_F(FlushResolverCacheTest, FallsBackToIpconfigOnlyWhenTheDnsClientCouldNotFlush)
 {
-    HMODULE held = HoldLibrary(L"FakeDnsClient.dll", TRUE);
-    FlushResolverCache();
-    EXPECT_EQ(LoadedName, L"dnsapi.dll");
-    EXPECT_EQ(LoadedFlags, static_cast<DWORD>(LOAD_LIBRARY_SEARCH_SYSTEM32))
-        << "a dnsapi.dll beside the program or in the current folder must never be loaded";
-    EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), 1);
-    EXPECT_TRUE(ReleasedByFlush(held, L"FakeDnsClient.dll"));
-    EXPECT_TRUE(ChildLog().empty()) << "a successful flush needs no ipconfig";
-}
-
-TEST_F(FlushResolverCacheTest, FallsBackToIpconfigWhenTheFlushFailsOrCannotBeCalled)
-{
-    const struct {
-        const wchar_t* library; // null: none can be loaded
-        int flushCalls;
-    } cases[] = {{L"FakeDnsClient.dll", 1}, {L"FakeDnsClientWithoutFlush.dll", 0}, {nullptr, 0}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.library ? c.library : L"no library");
+    for (BOOL answer : {TRUE, FALSE}) {
+        SCOPED_TRACE(answer);
         DeleteFileW(ProcessLogPath(L"recording-child").c_str());
-        LibraryToOffer = nullptr;
-        HMODULE held = c.library ? HoldLibrary(c.library, FALSE) : nullptr;
+        FlushAnswer = answer;
         FlushResolverCache();
-        if (held) {
-            EXPECT_EQ(*reinterpret_cast<int*>(GetProcAddress(held, "FlushCalls")), c.flushCalls);
-            EXPECT_TRUE(ReleasedByFlush(held, c.library)) << "freed before the fallback";
-        }
-        EXPECT_TRUE(IpconfigRan());
+        EXPECT_EQ(IpconfigRan(), !answer);
     }
+    EXPECT_EQ(FlushCalls, 2);
 }
 
 TEST_F(FlushResolverCacheTest, NeverRunsAnIpconfigFromTheCurrentFolder)
@@ -145,7 +107,7 @@ TEST_F(FlushResolverCacheTest, NeverRunsAnIpconfigFromTheCurrentFolder)
     GetCurrentDirectoryW(MAX_PATH, previous);
     SetCurrentDirectoryW(folder.c_str());
 
-    LibraryToOffer = nullptr;
+    FlushAnswer = FALSE;
     FlushResolverCache();
 
     SetCurrentDirectoryW(previous);

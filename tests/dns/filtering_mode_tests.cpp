@@ -59,13 +59,13 @@ TEST_P(WholePassTest, OnThenOffGivesEveryFamilyBackExactlyItsServers)
     EXPECT_EQ(ReadBytes(savedPath), "\xEF\xBB\xBF#v2\r\n" + std::string(A) + "|192.168.1.53,192.168.1.54|fd00::53\r\n" +
                                         B + "||\r\n" + C + "||fd00::c\r\n");
     EXPECT_LE(NetshRuns(), 1);
-    EXPECT_EQ(FlushCalls(), 1);
+    EXPECT_EQ(FlushCalls, 1);
 
     DisableFilteringMode(SwitchedOffByUser);
     ExpectSeededServers();
     EXPECT_FALSE(FileExists(savedPath));
     EXPECT_LE(NetshRuns(), 2);
-    EXPECT_EQ(FlushCalls(), 2);
+    EXPECT_EQ(FlushCalls, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWayTheSystemCallBehaves, WholePassTest,
@@ -94,7 +94,7 @@ TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)
     ExpectSeededServers();
     EXPECT_TRUE(FakeDnsSettingsCalls.empty());
     EXPECT_FALSE(FileExists(savedPath));
-    EXPECT_EQ(FlushCalls(), 1);
+    EXPECT_EQ(FlushCalls, 1);
 }
 
 // The saved settings go only once the system shows that nothing needs it: not after a restore that did not

@@ -62,23 +62,6 @@ TEST(IsFilterList, HoldsTheFiltersAddressesAndNoOthersInAnyForm)
     }
 }
 
-TEST(FilterServerLists, AreTheTableEntriesJoinedAndAlreadyNormal)
-{
-    EXPECT_EQ(std::wstring(FilterServerListIpv4),
-              std::wstring(FilterResolverAddresses[0]) + L"," + FilterResolverAddresses[1]);
-    EXPECT_EQ(std::wstring(FilterServerListIpv6),
-              std::wstring(FilterResolverAddresses[2]) + L"," + FilterResolverAddresses[3]);
-    EXPECT_EQ(Normalized(FilterServerListIpv4), FilterServerListIpv4);
-    EXPECT_EQ(Normalized(FilterServerListIpv6), FilterServerListIpv6);
-    EXPECT_TRUE(IsFilterList(FilterServerListIpv4));
-    EXPECT_TRUE(IsFilterList(FilterServerListIpv6));
-    for (const wchar_t* address : FilterResolverAddresses) {
-        SCOPED_TRACE(address);
-        for (const wchar_t* c = address; *c; ++c)
-            EXPECT_FALSE(*c >= L'A' && *c <= L'Z') << "addresses are written in lower case";
-    }
-}
-
 class ReadInterfaceNameServersTest : public testing::Test {
 protected:
     void SetUp() override

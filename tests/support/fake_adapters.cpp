@@ -17,9 +17,17 @@ int FakeQueryCalls;
 ULONG FakeQuerySizes[8];
 int FakeOverflowAnswers;
 ULONG FakeQueryError;
-ULONG FailingConversionIndex;
+ULONG UnlistedInterfaceIndex;
 
 static const ULONG NameBytes = 64;
+
+// An adapter's interface is named by its IPv4 index, or else its IPv6 one.
+static NET_LUID FakeLuid(const FakeAdapter& fake)
+{
+    NET_LUID luid;
+    luid.Value = fake.IfIndex != 0 ? fake.IfIndex : fake.Ipv6IfIndex;
+    return luid;
+}
 
 // Lays the list out in the caller's buffer as the platform does: entries first, then the names.
 static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES buffer, PULONG size)
@@ -53,6 +61,7 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
         entry->Ipv6IfIndex = fake.Ipv6IfIndex;
         entry->OperStatus = fake.OperStatus;
         entry->IfType = fake.IfType;
+        entry->Luid = FakeLuid(fake);
         entry->FriendlyName = const_cast<PWCHAR>(L"Conexión de banda ancha"); // no connection has it here
         entry->Next = i + 1 < PresentedCount ? &buffer[i + 1] : nullptr;
         if (fake.Name) {
@@ -106,17 +115,22 @@ const FakeAdapter* FakeAdapterByGuid(const GUID& guid)
     return nullptr;
 }
 
-static NETIO_STATUS WINAPI FakeConvertIndexToLuid(NET_IFINDEX index, PNET_LUID luid)
+// Allocated as Wine's own interface table is, so that the program frees it with FreeMibTable.
+static NETIO_STATUS WINAPI FakeGetIfTable2(PMIB_IF_TABLE2* table)
 {
-    if (index == FailingConversionIndex)
-        return ERROR_FILE_NOT_FOUND;
-    luid->Value = index;
-    return NO_ERROR;
-}
-
-static NETIO_STATUS WINAPI FakeConvertLuidToGuid(const NET_LUID* luid, GUID* guid)
-{
-    *guid = FakeInterfaceGuid(static_cast<ULONG>(luid->Value));
+    size_t bytes = sizeof(MIB_IF_TABLE2) + PresentedCount * sizeof(MIB_IF_ROW2);
+    *table = static_cast<MIB_IF_TABLE2*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
+    for (int i = 0; i < PresentedCount; ++i) {
+        const FakeAdapter& fake = PresentedAdapters[i];
+        NET_LUID luid = FakeLuid(fake);
+        if (luid.Value == UnlistedInterfaceIndex)
+            continue;
+        MIB_IF_ROW2& row = (*table)->Table[(*table)->NumEntries++];
+        row.InterfaceLuid = luid;
+        row.InterfaceIndex = static_cast<NET_IFINDEX>(luid.Value);
+        row.InterfaceGuid = FakeInterfaceGuid(static_cast<ULONG>(luid.Value));
+        row.Type = fake.IfType;
+    }
     return NO_ERROR;
 }
 
@@ -162,8 +176,7 @@ void PresentFakeAdapters(const FakeAdapter* adapters, int count)
     memset(FakeQuerySizes, 0, sizeof(FakeQuerySizes));
     FakeOverflowAnswers = 0;
     FakeQueryError = ERROR_SUCCESS;
-    FailingConversionIndex = 0;
+    UnlistedInterfaceIndex = 0;
     GetAdaptersAddressesProc = FakeGetAdaptersAddresses;
-    ConvertInterfaceIndexToLuidProc = FakeConvertIndexToLuid;
-    ConvertInterfaceLuidToGuidProc = FakeConvertLuidToGuid;
+    GetIfTable2Proc = FakeGetIfTable2;
 }

@@ -1,5 +1,5 @@
 // Adapter lists that a test defines, presented through the inventory's IP Helper seams in place of the
-// machine's own adapters.
+// machine's own adapters: the adapter list, and the interface table that tells each one's GUID.
 #pragma once
 
 #include <string>
@@ -35,7 +35,7 @@ extern int FakeQueryCalls;
 extern ULONG FakeQuerySizes[8];        // the buffer size each call was given
 extern int FakeOverflowAnswers;        // calls that answer "buffer too small" before the list is given
 extern ULONG FakeQueryError;           // answered instead of the list when not ERROR_SUCCESS
-extern ULONG FailingConversionIndex;   // an interface index whose LUID cannot be found
+extern ULONG UnlistedInterfaceIndex;   // an interface, by its index, that the interface table leaves out
 
 GUID FakeInterfaceGuid(ULONG index);
 const FakeAdapter* FakeAdapterByGuid(const GUID& guid);

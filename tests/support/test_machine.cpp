@@ -13,15 +13,18 @@ bool RunningUnderWine()
     return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-static HMODULE WINAPI LoadFakeDnsClient(LPCWSTR, HANDLE, DWORD)
+int FlushCalls;
+
+static BOOL WINAPI CountingFlush()
 {
-    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+    ++FlushCalls;
+    return TRUE;
 }
 
-HMODULE HoldFakeDnsClient()
+void UseCountingDnsClient()
 {
-    LoadLibraryExProc = LoadFakeDnsClient;
-    return LoadLibraryW(BesideTests(L"FakeDnsClient.dll").c_str());
+    FlushCalls = 0;
+    DnsFlushResolverCacheProc = CountingFlush;
 }
 
 void TestMachineTest::SetUp()
@@ -33,16 +36,13 @@ void TestMachineTest::SetUp()
     savedPath = folder + L"\\nublaro.txt";
     wcscpy(StateFilePath, savedPath.c_str());
     StartNetshLog();
-    dnsClient = HoldFakeDnsClient();
-    flushCalls = reinterpret_cast<int*>(GetProcAddress(dnsClient, "FlushCalls"));
+    UseCountingDnsClient();
     if (!HasFatalFailure())
         SetUpMachine();
 }
 
 void TestMachineTest::TearDown()
 {
-    if (dnsClient)
-        FreeLibrary(dnsClient);
     if (!folder.empty())
         RemoveTestFolder(folder);
 }

@@ -24,9 +24,9 @@ bool RunningUnderWine();
             GTEST_SKIP() << "changes network settings; runs only in a disposable Wine prefix";            \
     } while (0)
 
-// Points the cache flush at the test DNS client and returns a reference to it, which the caller holds
-// so that each flush's own load and free leave the client's count of flushes in place.
-HMODULE HoldFakeDnsClient();
+// The cache flush counts its calls in FlushCalls and answers that each worked.
+void UseCountingDnsClient();
+extern int FlushCalls;
 
 class TestMachineTest : public testing::Test {
 protected:
@@ -35,20 +35,15 @@ protected:
     // A fixture's own set-up, run once the machine is ready: never where the test skips.
     virtual void SetUpMachine() {}
 
-    int FlushCalls() const { return *flushCalls; }
-
     std::wstring folder;
     std::wstring savedPath;
 
 private:
     ScopedOverride<decltype(&GetAdaptersAddresses)> adapterQuery{GetAdaptersAddressesProc};
-    ScopedOverride<decltype(&ConvertInterfaceIndexToLuid)> indexToLuid{ConvertInterfaceIndexToLuidProc};
-    ScopedOverride<decltype(&ConvertInterfaceLuidToGuid)> luidToGuid{ConvertInterfaceLuidToGuidProc};
+    ScopedOverride<decltype(&GetIfTable2)> interfaceTable{GetIfTable2Proc};
     ScopedOverride<SetInterfaceDnsSettingsFn*> dnsSettings{SetInterfaceDnsSettingsProc};
-    ScopedOverride<decltype(&LoadLibraryExW)> dnsClientLoad{LoadLibraryExProc};
+    ScopedOverride<DnsFlushResolverCacheFn*> dnsClient{DnsFlushResolverCacheProc};
     ScopedPath statePath{StateFilePath};
     ScopedPath netshPath{NetshPath};
     ScopedPath ipconfigPath{IpconfigPath};
-    HMODULE dnsClient = nullptr;
-    int* flushCalls = nullptr;
 };
