@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
-#include "support/fake_dns_settings.h"
 #include "support/files.h"
 #include "support/generated_files.h"
 #include "support/scoped_override.h"
@@ -22,21 +22,14 @@ enum Pass { SwitchOn, SwitchOff, Close };
 // unplugged, or down at a switch-on), while its keys keep their servers. An interface that is not in
 // the machine at all has no keys here.
 enum Binding { Both, Ipv4Only, Ipv6Only, Unlisted };
-enum Aftermath {
-    ChangesTakeEffect,
-    ChangesFail,
-    AdapterListCut,
-    NetshDidNotFinish,
-    FirstServerOnly,       // as after a failed "add" line, or a power cut between two lines
-    StoredInCanonicalForm, // as Windows may store an IPv6 address
-    WriteFails,            // a switch-on's rows cannot be saved, so it changes nothing
-};
+// What else the pass found, besides what the families read back.
+enum Finding { AllFound, AdapterListCut, NetshDidNotFinish, WriteFails };
 
 struct Interface {
     const wchar_t* Name;
     Binding Bound;
-    const wchar_t* Ipv4;
-    const wchar_t* Ipv6;
+    std::wstring Ipv4;
+    std::wstring Ipv6;
 };
 
 static const wchar_t NoFile[] = L"<none>";
@@ -48,16 +41,18 @@ static const std::wstring FullSavedSettings = [] {
     return rows;
 }();
 
+// Families as "<name>/4=<list>" or "<name>/6=<list>", blank-separated; "filter" stands for its list.
 struct PassCase {
     const char* What;
     Pass Kind;
     std::vector<Interface> Machine;
-    const wchar_t* Saved;   // the saved settings' rows as the file holds them, "name|ipv4|ipv6\n" each
-    const wchar_t* Written; // the rows the saved settings are rewritten with; null: they are left as they are
-    const wchar_t* Changes; // "<name>/4=<list>" or "<name>/6=<list>", in order; "filter" for its list
-    bool SavedSettingsGo = false; // switch-off: whether the saved settings may go after the changes' aftermath
-    Aftermath After = ChangesTakeEffect;
+    const wchar_t* Saved;    // the saved settings' rows as the file holds them, "name|ipv4|ipv6\n" each
+    const wchar_t* Written;  // the rows the saved settings are rewritten with; null: they are left as they are
+    const wchar_t* Changes;  // in order
+    const wchar_t* ReadBack; // the families that read back otherwise than before the pass, once it is done
+    bool SavedSettingsGo = false; // switch-off: whether the saved settings may go then
     PassProblem Problem = NoProblem; // what the user is told then
+    Finding Found = AllFound;
 };
 
 static const PassCase Cases[] = {
@@ -66,72 +61,72 @@ static const PassCase Cases[] = {
      {{L"A", Both, L"192.0.2.53,192.0.2.54", L"fd00::53,2a10:50c0::ad1:ff"}, {L"B", Ipv4Only, L"94.140.15.15", L""},
       {L"C", Ipv6Only, L"", L"fd00::c"}, {L"D", Unlisted, L"10.4.4.4", L""}},
      NoFile, L"A|192.0.2.53,192.0.2.54|fd00::53,2a10:50c0::ad1:ff\nB||\nC||fd00::c\n",
-     L"A/4=filter A/6=filter B/4=filter C/6=filter"},
+     L"A/4=filter A/6=filter B/4=filter C/6=filter", L"A/4=filter A/6=filter B/4=filter C/6=filter"},
     {"switching on again leaves saved settings still in use as they are", SwitchOn,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nB||\n", nullptr,
-     L"A/4=filter A/6=filter B/4=filter"},
+     L"A/4=filter A/6=filter B/4=filter", L""},
     {"stale saved settings take servers set by hand since, keeps filtered and unlisted rows, adds new ones", SwitchOn,
      {{L"A", Both, L"203.0.113.5", FILTER6}, {L"B", Ipv4Only, L"", L""}}, L"A|198.51.100.7|fd00::7\nD|10.9.9.9|\n",
-     L"A|203.0.113.5|fd00::7\nD|10.9.9.9|\nB||\n", L"A/4=filter A/6=filter B/4=filter"},
+     L"A|203.0.113.5|fd00::7\nD|10.9.9.9|\nB||\n", L"A/4=filter A/6=filter B/4=filter", L"A/4=filter B/4=filter"},
     {"an unbound family that names the filter keeps its saved list", SwitchOn,
-     {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter"},
+     {{L"A", Ipv4Only, L"192.0.2.53", FILTER6}}, L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=filter", L"A/4=filter"},
     {"the first of two rows whose names differ in case is refreshed", SwitchOn, {{L"A", Ipv4Only, L"10.3.3.3", L""}},
-     L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter"},
-    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoFile, nullptr, L"", false,
-     ChangesTakeEffect, NoAdapterConnected},
-    {"locked saved settings stop every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedSavedSettings, nullptr, L"",
-     false, ChangesTakeEffect, SavedSettingsNotRead},
-    {"so does a file that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
-     L"A|10.0.0.1|\n", L"A/4=filter", false, WriteFails, SavedSettingsNotWritten},
+     L"a|10.1.1.1|\nA|10.2.2.2|\n", L"a|10.3.3.3|\nA|10.2.2.2|\n", L"A/4=filter", L"A/4=filter"},
+    {"without an operational adapter nothing is written or changed", SwitchOn, {}, NoFile, nullptr, L"", L"", false,
+     NoAdapterConnected},
+    {"locked saved settings stop every change", SwitchOn, {{L"A", Both, L"10.0.0.1", L""}}, LockedSavedSettings,
+     nullptr, L"", L"", false, SavedSettingsNotRead},
+    {"so does a file that cannot be written", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile, L"A|10.0.0.1|\n",
+     L"A/4=filter", L"", false, SavedSettingsNotWritten, WriteFails},
     {"a family whose servers cannot be read is neither saved nor filtered, and its row stays", SwitchOn,
-     {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter", false,
-     ChangesTakeEffect, ServersNotRead},
+     {{L"A", Both, UNREADABLE, L"fd00::53"}}, L"A|10.1.1.1|\n", L"A|10.1.1.1|fd00::53\n", L"A/6=filter",
+     L"A/6=filter", false, ServersNotRead},
     {"an adapter that full saved settings have no room for keeps its servers", SwitchOn,
      {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullSavedSettings.c_str(), nullptr,
-     L"R1/4=filter", false, ChangesTakeEffect, FilterNotApplied},
+     L"R1/4=filter", L"R1/4=filter", false, FilterNotApplied},
     {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
-     L"A|10.0.0.1|\n", L"A/4=filter", false, ChangesFail, FilterNotApplied},
+     L"A|10.0.0.1|\n", L"A/4=filter", L"", false, FilterNotApplied},
 
     {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
      {{L"A", Both, FILTER4, FILTER6}, {L"D", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nD|10.4.4.4|\n",
-     nullptr, L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", true},
+     nullptr, L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", L"A/4=192.0.2.53 A/6=fd00::53 D/4=10.4.4.4", true},
     {"a family the user changed since is theirs", SwitchOff, {{L"A", Both, L"9.9.9.9", FILTER6}},
-     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", true},
+     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/6=fd00::53", L"A/6=fd00::53", true},
     {"without saved settings, filtered families get automatic servers; one that mixes in the user's own is theirs",
      SwitchOff, {{L"A", Both, FILTER4, L"fd00::1,2a10:50c0::ad2:ff"}, {L"B", Ipv4Only, L"8.8.8.8", L""}}, NoFile,
-     nullptr, L"A/4=", true},
+     nullptr, L"A/4=", L"A/4=", true},
     {"so do those of an adapter without a row; a row of another machine's adapter keeps the file", SwitchOff,
-     {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n", nullptr, L"A/4=", false},
+     {{L"A", Ipv4Only, FILTER4, L""}}, L"B|8.8.4.4|\n", nullptr, L"A/4=", L"A/4="},
     {"the first of two rows whose names differ in case comes back", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", true},
+     L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", true},
     {"locked saved settings stop every change and stay", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedSavedSettings,
-     nullptr, L"", false, ChangesTakeEffect, SavedSettingsNotRead},
+     nullptr, L"", L"", false, SavedSettingsNotRead},
     {"a restore that did not take effect keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, ChangesFail, ServersNotGivenBack},
-    {"so does one that took effect in part", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n",
-     nullptr, L"A/4=10.1.1.1,10.1.1.2", false, FirstServerOnly, ServersNotGivenBack},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"", false, ServersNotGivenBack},
+    {"so does one that took effect in part, as after a failed \"add\" line or a power cut between two lines",
+     SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n", nullptr, L"A/4=10.1.1.1,10.1.1.2",
+     L"A/4=10.1.1.1", false, ServersNotGivenBack},
     {"so does a netsh that did not finish", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr,
-     L"A/4=10.1.1.1", false, NetshDidNotFinish, ServersNotGivenBack},
-    {"a restore stored in another form of the same addresses took effect", SwitchOff,
-     {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", true,
-     StoredInCanonicalForm},
+     L"A/4=10.1.1.1", L"A/4=10.1.1.1", false, ServersNotGivenBack, NetshDidNotFinish},
+    {"a restore stored in another form of the same addresses, as Windows may store IPv6, took effect", SwitchOff,
+     {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", L"A/6=fd00::53", true},
     {"a list of adapters that was cut keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", false, AdapterListCut, ServersNotGivenBack},
+     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", false, ServersNotGivenBack, AdapterListCut},
     {"an adapter that is gone while its interface names the filter keeps the saved settings", SwitchOff,
      {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
-     nullptr, L"WiFi/4=192.0.2.53", false},
+     nullptr, L"WiFi/4=192.0.2.53", L"WiFi/4=192.0.2.53"},
     {"one that is gone with automatic servers saved does not", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
-     L"Dock|,; |\n", nullptr, L"", true},
+     L"Dock|,; |\n", nullptr, L"", L"", true},
     {"an unbound family that names the filter keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
-     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", false},
+     L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", L"A/4=192.0.2.53"},
     {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
-     L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", false},
+     L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", L""},
     {"a family whose servers cannot be read is not restored, and keeps the saved settings", SwitchOff,
-     {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", false,
-     ChangesTakeEffect, ServersNotRead},
+     {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", L"A/6=fd00::53", false,
+     ServersNotRead},
     {"closing gives back only what the saved settings hold: a filter without a row stays", Close,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|\n", nullptr,
-     L"A/4=192.0.2.53 A/6=", true},
+     L"A/4=192.0.2.53 A/6=", L"A/4=192.0.2.53 A/6=", true},
 };
 
 static void SetFamily(const std::wstring& servers, wchar_t* list, NameServerState* state)
@@ -155,9 +150,8 @@ static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, 
 static void ReadRows(const wchar_t* text, SavedSettings* saved)
 {
     *saved = {};
-    saved->State = text == NoFile ? NoSavedSettings
-                   : text == LockedSavedSettings ? SavedSettingsUnreadable
-                                                 : SavedSettingsRead;
+    saved->State = text == NoFile ? NoSavedSettings : text == LockedSavedSettings ? SavedSettingsUnreadable
+                                                                                    : SavedSettingsRead;
     for (const wchar_t* line = text; saved->State == SavedSettingsRead && *line; line = wcschr(line, L'\n') + 1) {
         const wchar_t* bar = wcschr(line, L'|');
         const wchar_t* secondBar = wcschr(bar + 1, L'|');
@@ -172,8 +166,10 @@ static void ReadRows(const wchar_t* text, SavedSettings* saved)
 static std::wstring RowsText(const SavedSettings& saved)
 {
     std::wstring text;
-    for (int i = 0; i < saved.RowCount; ++i)
-        text += std::wstring(saved.Rows[i].Name) + L"|" + saved.Rows[i].Ipv4Servers + L"|" + saved.Rows[i].Ipv6Servers + L"\n";
+    for (int i = 0; i < saved.RowCount; ++i) {
+        const SavedRow& row = saved.Rows[i];
+        text += std::wstring(row.Name) + L"|" + row.Ipv4Servers + L"|" + row.Ipv6Servers + L"\n";
+    }
     return text;
 }
 
@@ -213,15 +209,22 @@ static Interface* Find(std::vector<Interface>& machine, const wchar_t* name)
     return nullptr;
 }
 
-// A list as the machine stores it after the aftermath.
-static std::wstring Stored(const std::wstring& servers, Aftermath after)
+// The machine once the pass is done: as before, but for the families the row reads back otherwise.
+static std::vector<Interface> MachineAfter(const PassCase& c)
 {
-    if (after == FirstServerOnly)
-        return servers.substr(0, servers.find(L','));
-    return after == StoredInCanonicalForm ? CanonicalForm(servers) : servers;
+    std::vector<Interface> machine = c.Machine;
+    std::wistringstream families(c.ReadBack);
+    for (std::wstring family; families >> family;) {
+        size_t slash = family.find(L'/');
+        std::wstring list = family.substr(slash + 3);
+        bool ipv4 = family[slash + 1] == L'4';
+        Interface* entry = Find(machine, family.substr(0, slash).c_str());
+        (ipv4 ? entry->Ipv4 : entry->Ipv6) = list != L"filter" ? list : ipv4 ? FILTER4 : FILTER6;
+    }
+    return machine;
 }
 
-// An interface's keys as a switch-off reads them by name; an interface the machine does not have, has none.
+// An interface's keys as the pass reads them by name; an interface the machine does not have, has none.
 static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* name)
 {
     const Interface* entry = Find(machine, name);
@@ -232,27 +235,20 @@ static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* nam
     return record;
 }
 
-// The machine after the changes had their aftermath, gathered again as the pass does.
-static const PassAftermath& SimulateAftermath(const PassCase& c, const SwitchingPlan& plan,
-                                              const AdapterRecord* adapters, int count, const SavedSettings& saved)
+// What the pass gathers once it is done, from the row's data.
+static const PassAftermath& Aftermath(const PassCase& c, const AdapterRecord* adapters, int count,
+                                      const SavedSettings& saved)
 {
-    std::vector<Interface> machine = c.Machine;
-    std::vector<std::wstring> stored(plan.ChangeCount);
-    for (int i = 0; i < plan.ChangeCount && c.After != ChangesFail && c.After != WriteFails; ++i) {
-        stored[i] = Stored(plan.Changes[i].Servers, c.After);
-        Interface* changed = Find(machine, adapters[plan.Changes[i].Adapter].Name);
-        (plan.Changes[i].Family == Ipv4Family ? changed->Ipv4 : changed->Ipv6) = stored[i].c_str();
-    }
+    std::vector<Interface> machine = MachineAfter(c);
     static PassAftermath after;
-    after.SavedSettingsWritten = c.After != WriteFails;
-    after.NetshFinished = c.After != NetshDidNotFinish;
-    after.AdapterListIsWhole = c.After != AdapterListCut;
+    after.SavedSettingsWritten = c.Found != WriteFails;
+    after.NetshFinished = c.Found != NetshDidNotFinish;
+    after.AdapterListIsWhole = c.Found != AdapterListCut;
     after.AdapterCount = count;
     for (int i = 0; i < count; ++i) {
-        AdapterRecord now = Current(machine, adapters[i].Name);
-        now.Ipv4InterfaceIndex = adapters[i].Ipv4InterfaceIndex;
-        now.Ipv6InterfaceIndex = adapters[i].Ipv6InterfaceIndex;
-        after.Adapters[i] = now;
+        after.Adapters[i] = Current(machine, adapters[i].Name);
+        after.Adapters[i].Ipv4InterfaceIndex = adapters[i].Ipv4InterfaceIndex;
+        after.Adapters[i].Ipv6InterfaceIndex = adapters[i].Ipv6InterfaceIndex;
     }
     for (int i = 0; i < saved.RowCount; ++i)
         after.RowInterfaces[i] = Current(machine, saved.Rows[i].Name);
@@ -274,7 +270,7 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
-        const PassAftermath& after = SimulateAftermath(c, plan, adapters, count, saved);
+        const PassAftermath& after = Aftermath(c, adapters, count, saved);
         if (c.Kind == SwitchOn) {
             EXPECT_EQ(SwitchOnProblem(plan, after), c.Problem);
         } else {
