@@ -124,6 +124,8 @@ TEST(ImportTable, IsAWindowedProgramWithItsManifestVersionAndIcon)
     std::vector<char> image = ReadExecutable(L"Nublaro.exe");
     ASSERT_GT(image.size(), 1024u);
     EXPECT_EQ(NtHeaders(image)->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(NtHeaders(image)->OptionalHeader.MajorSubsystemVersion, 6) << "as MSVC links for x64";
+    EXPECT_EQ(NtHeaders(image)->OptionalHeader.MinorSubsystemVersion, 0);
     EXPECT_TRUE(NtHeaders(image)->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE)
         << "else a Remote Desktop server may give it a Windows folder its user can write";
 
