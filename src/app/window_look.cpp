@@ -47,13 +47,12 @@ static void DeleteFonts()
         DeleteObject(Look.BoldFont);
 }
 
-static void MakeFontsAndIcons(HWND window, int dpi)
+static void MakeFonts(int dpi)
 {
     DeleteFonts();
     Look.Dpi = dpi;
     Look.RegularFont = CreateStatusFont(FW_NORMAL, dpi);
     Look.BoldFont = CreateStatusFont(FW_BOLD, dpi);
-    SetWindowIcons(window, dpi);
 }
 
 static bool ReadHighContrast()
@@ -69,7 +68,11 @@ void CreateWindowLook(HWND window)
     Look = {};
     Look.Background = CreateBackgroundBrush();
     Look.HighContrast = ReadHighContrast();
-    MakeFontsAndIcons(window, GetDpiForWindow(window));
+    int dpi = GetDpiForWindow(window);
+    MakeFonts(dpi);
+    // The class's icons are made for the system's DPI: a window on a monitor of another scale needs its own.
+    if (dpi != static_cast<int>(GetDpiForSystem()))
+        SetWindowIcons(window, dpi);
     // No focus cue until the keyboard is used in the window, as Windows does for its own controls,
     // unless the user asked Windows to show them always.
     BOOL alwaysShowCues = FALSE;
@@ -93,7 +96,8 @@ void FreeWindowLook()
 // The window moved to a monitor of another scale: Windows suggests the frame for the same client area.
 void TakeDpi(HWND window, int dpi, const RECT& suggested)
 {
-    MakeFontsAndIcons(window, dpi);
+    MakeFonts(dpi);
+    SetWindowIcons(window, dpi);
     SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     PlaceToggleSwitch(GetDlgItem(window, IDC_TOGGLE), dpi);
