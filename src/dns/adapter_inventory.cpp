@@ -1,9 +1,7 @@
 // Adapter inventory: the network adapters that can carry DNS servers, and whether filtering mode is on.
 #include "dns/adapter_inventory.h"
 
-#include <ras.h>
-
-#include "dns/dialup_connections.h"
+#include "dns/own_connections.h"
 
 decltype(&GetAdaptersAddresses) GetAdaptersAddressesProc = GetAdaptersAddresses;
 decltype(&GetIfTable2) GetIfTable2Proc = GetIfTable2;
@@ -55,32 +53,10 @@ static const MIB_IF_ROW2* FindInterface(const MIB_IF_TABLE2* table, NET_LUID lui
     return nullptr;
 }
 
-// The DNS servers of a tunnel or a VPN belong to it: filtering them breaks the VPN's own names, and a
-// VPN that lets DNS reach only its own servers would then block every query. WireGuard's and other
-// VPN clients' adapters are virtual ones. Windows' own VPN, broadband (PPPoE) and dial-up connections
-// are all PPP, and for broadband and dial-up users that is the internet connection itself; a PPP
-// connection whose kind cannot be told is left alone.
-bool IsTunnelOrVpn(IFTYPE type, DWORD dialUpEntryType)
+// The filter of the pass decides on what the facts say the adapter is, and on whether it is up.
+static bool Qualifies(const IP_ADAPTER_ADDRESSES* adapter, const ConnectionFacts& facts, AdapterFilter filter)
 {
-    if (type == IF_TYPE_PPP)
-        return dialUpEntryType != RASET_Broadband && dialUpEntryType != RASET_Phone;
-    return type == IF_TYPE_TUNNEL || type == IF_TYPE_PROP_VIRTUAL;
-}
-
-// A PPP interface's friendly name is its connection's phone-book entry; the phone book is read only then.
-static bool BelongsToATunnelOrVpn(const IP_ADAPTER_ADDRESSES* adapter)
-{
-    DWORD entryType = adapter->IfType == IF_TYPE_PPP ? DialUpEntryType(adapter->FriendlyName) : 0;
-    return IsTunnelOrVpn(adapter->IfType, entryType);
-}
-
-static bool CanCarryDnsServers(const IP_ADAPTER_ADDRESSES* adapter, AdapterFilter filter)
-{
-    if (!adapter->AdapterName)
-        return false;
-    if (adapter->IfIndex == 0 && adapter->Ipv6IfIndex == 0)
-        return false;
-    if (adapter->IfType == IF_TYPE_SOFTWARE_LOOPBACK || BelongsToATunnelOrVpn(adapter))
+    if (!CanCarryDnsServers(facts) || (filter == OwnConnectionsUp && !IsOwnConnection(facts)))
         return false;
     return filter == AllAdapters || filter == OperationalOrFilteredAdapters || adapter->OperStatus == IfOperStatusUp;
 }
@@ -128,9 +104,11 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
     for (const IP_ADAPTER_ADDRESSES* adapter = list; adapter && whole; adapter = adapter->Next) {
         if (filled == capacity && !listIsWhole)
             break;
-        if (!CanCarryDnsServers(adapter, filter) ||
-            !FillRecord(adapter, FindInterface(interfaces, adapter->Luid), &candidate) ||
-            !KeepsRecord(adapter, candidate, filter))
+        if (!adapter->AdapterName || (adapter->IfIndex == 0 && adapter->Ipv6IfIndex == 0))
+            continue;
+        const MIB_IF_ROW2* row = FindInterface(interfaces, adapter->Luid);
+        if (!Qualifies(adapter, GatherConnectionFacts(adapter, row, list, interfaces), filter) ||
+            !FillRecord(adapter, row, &candidate) || !KeepsRecord(adapter, candidate, filter))
             continue;
         if (filled == capacity)
             whole = false;

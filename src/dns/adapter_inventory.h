@@ -34,21 +34,18 @@ struct FamilyView {
 
 FamilyView Family(const AdapterRecord& adapter, IpFamily family);
 
-// 0 keeps every adapter that can carry DNS servers; 2 keeps those that are up or have a filtered family;
-// any other value keeps only those that are up.
-typedef int AdapterFilter;
-const AdapterFilter AllAdapters = 0;
-const AdapterFilter OperationalAdapters = 1;
-const AdapterFilter OperationalOrFilteredAdapters = 2;
+// Which adapters that can carry DNS servers a pass lists.
+enum AdapterFilter {
+    AllAdapters,
+    OperationalAdapters,
+    OperationalOrFilteredAdapters, // up, or with a filtered family
+    OwnConnectionsUp,              // up, and one of the machine's own connections
+};
 
 // Fills records in the platform's order and returns how many. listIsWhole, when given, tells whether
 // that is every adapter the filter keeps: false when the platform's list could not be read or when
 // more adapters qualified than the records hold.
 int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter, bool* listIsWhole = nullptr);
-
-// Whether an interface of this type belongs to a tunnel or a VPN, whose DNS servers are its own;
-// dialUpEntryType is the phone-book entry type of a PPP interface's connection, 0 when unknown.
-bool IsTunnelOrVpn(IFTYPE type, DWORD dialUpEntryType);
 
 // Reads both families' servers, and how they were read, of the interface the record names.
 void ReadCurrentServers(AdapterRecord* record);
@@ -57,7 +54,7 @@ void ReadCurrentServers(AdapterRecord* record);
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
 
 enum FilteringMode { FilteringOff, FilteringOn };
-// On when a family of an operational adapter is filtered.
+// On when a family of an adapter that is up, or of one that went down since, is filtered.
 FilteringMode DetectFilteringMode();
 
 // Replaceable because Wine presents only the host's interfaces: no adapter of every type and state, and

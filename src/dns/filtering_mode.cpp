@@ -52,7 +52,8 @@ PassProblem EnableFilteringMode()
     AdapterRecord adapters[MaxAdapters];
     SavedSettings saved;
     PassAftermath after;
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
+    // Only the machine's own connections take the filter: a VPN's or a virtual network's servers are theirs.
+    int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp);
     LoadSavedSettings(&saved);
 
     SwitchingPlan plan = PlanSwitchOn(adapters, count, saved);

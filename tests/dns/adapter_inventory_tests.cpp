@@ -5,6 +5,7 @@
 #include <string>
 
 #include "dns/adapter_inventory.h"
+#include "dns/own_connections.h"
 #include "support/fake_adapters.h"
 #include "support/registry.h"
 #include "support/test_machine.h"
@@ -80,27 +81,69 @@ TEST_F(AdapterInventoryTest, SkipsAdaptersThatCannotCarryDnsServers)
     }
 }
 
-TEST(TunnelOrVpnTest, LeavesAlonePppOnlyWhenItIsAVpnOrOfAKindNotKnown)
+// Facts: InTable, Hardware, EndPoint, Bluetooth, TakesOverIdleCard.
+TEST(OwnConnectionTest, IsAPppConnectionOnlyForBroadbandAndDialUpAndElseWhatTheInterfaceIs)
 {
     const struct {
-        IFTYPE Type;
-        DWORD EntryType;
-        bool LeftAlone;
+        ConnectionFacts Facts;
+        bool Own;
     } rows[] = {
-        {IF_TYPE_PPP, RASET_Vpn, true},
-        {IF_TYPE_PPP, 0, true},
-        {IF_TYPE_PPP, RASET_Direct, true},
-        {IF_TYPE_PPP, RASET_Broadband, false},
-        {IF_TYPE_PPP, RASET_Phone, false},
-        {IF_TYPE_TUNNEL, RASET_Broadband, true},
-        {IF_TYPE_PROP_VIRTUAL, 0, true},
-        {Ethernet, 0, false},
-        {IF_TYPE_IEEE80211, RASET_Vpn, false},
+        {{IF_TYPE_PPP, RASET_Vpn, true, false, false, false, false}, false},
+        {{IF_TYPE_PPP, 0, false, false, false, false, false}, false},
+        {{IF_TYPE_PPP, RASET_Direct, true, true, false, false, false}, false},
+        {{IF_TYPE_PPP, RASET_Broadband, true, false, false, false, false}, true},
+        {{IF_TYPE_PPP, RASET_Phone, false, false, false, false, false}, true},
+        {{IF_TYPE_TUNNEL, RASET_Broadband, true, true, false, false, false}, false},
+        {{IF_TYPE_PROP_VIRTUAL, 0, true, true, false, false, false}, false},
+        {{IF_TYPE_SOFTWARE_LOOPBACK, 0, false, false, false, false, false}, false},
+        {{Ethernet, 0, false, false, false, false, false}, true}, // the interface table could not tell
+        {{IF_TYPE_IEEE80211, RASET_Vpn, true, true, false, false, false}, true},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.Type << " " << row.EntryType);
-        EXPECT_EQ(IsTunnelOrVpn(row.Type, row.EntryType), row.LeftAlone);
+        SCOPED_TRACE(testing::Message() << row.Facts.Type << " " << row.Facts.DialUpEntryType << " " << row.Facts.InTable);
+        EXPECT_EQ(IsOwnConnection(row.Facts), row.Own);
     }
+}
+
+// A switch-on's view of the machine's adapters, each as the interface table describes it.
+TEST_F(AdapterInventoryTest, TakesForTheMachinesOwnConnectionsOnlyNetworkCardsAndThoseThatReplaceOne)
+{
+    const struct {
+        const char* What;
+        FakeAdapter Adapter;
+        bool Own;
+    } rows[] = {
+        {"a network card", {ADAPTER(21), 21, 0, Up, Ethernet, NetworkCard}, true},
+        {"Wi-Fi", {ADAPTER(22), 22, 0, Up, IF_TYPE_IEEE80211, NetworkCard}, true},
+        {"a phone tethered by USB (RNDIS, Apple Mobile Device Ethernet)", {ADAPTER(23), 23, 0, Up, Ethernet}, true},
+        {"a virtual machine's own card (Hyper-V, VirtualBox, VMware, Parallels)", {ADAPTER(24), 24, 0, Up, Ethernet},
+         true},
+        {"a phone tethered over Bluetooth", {ADAPTER(25), 25, 0, Up, Ethernet, BluetoothAdapter}, true},
+        {"a Hyper-V host's external switch", {ADAPTER(26), 26, 0, Up, Ethernet, VirtualAdapter, 1}, true},
+        {"the card it took over, in the interface table only", {ADAPTER(27), 27, 0, Up, Ethernet, IdleCard, 1}, false},
+        {"TAP-Windows, as OpenVPN's", {ADAPTER(28), 28, 0, Up, Ethernet, VirtualAdapter}, false},
+        {"a full-tunnel corporate VPN (AnyConnect, GlobalProtect, FortiClient)",
+         {ADAPTER(29), 29, 0, Up, Ethernet, VirtualAdapter}, false},
+        {"the Default Switch or WSL's vEthernet", {ADAPTER(2A), 42, 0, Up, Ethernet, VirtualAdapter}, false},
+        {"a host-only network", {ADAPTER(2B), 43, 0, Up, Ethernet, VirtualAdapter}, false},
+        {"a virtual adapter with the address of a card that keeps its own IP interface",
+         {ADAPTER(2C), 44, 0, Up, Ethernet, VirtualAdapter, 2}, false},
+        {"that card", {ADAPTER(2D), 45, 0, Up, Ethernet, NetworkCard, 2}, true},
+        {"a device that reaches no network itself", {ADAPTER(2E), 46, 0, Up, Ethernet, EndPointDevice}, false},
+    };
+    FakeAdapter adapters[ARRAYSIZE(rows)];
+    for (size_t i = 0; i < ARRAYSIZE(rows); ++i)
+        adapters[i] = rows[i].Adapter;
+    PresentFakeAdapters(adapters, ARRAYSIZE(rows));
+    int count = Enumerate(OwnConnectionsUp);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.What);
+        bool listed = false;
+        for (int i = 0; i < count; ++i)
+            listed |= records[i].Name == Wide(row.Adapter.Name);
+        EXPECT_EQ(listed, row.Own);
+    }
+    EXPECT_EQ(Enumerate(OperationalAdapters), static_cast<int>(ARRAYSIZE(rows)) - 1) << "every other pass sees them";
 }
 
 TEST_F(AdapterInventoryTest, KeepsAdaptersThatAreDownOnlyWithoutTheFilter)
@@ -114,7 +157,6 @@ TEST_F(AdapterInventoryTest, KeepsAdaptersThatAreDownOnlyWithoutTheFilter)
     EXPECT_EQ(Enumerate(AllAdapters), 3);
     ASSERT_EQ(Enumerate(OperationalAdapters), 1);
     EXPECT_STREQ(records[0].Name, WIDE_ADAPTER(13));
-    EXPECT_EQ(Enumerate(5), 1) << "every filter but 0 and 2 keeps operational adapters only";
 
     SetNameServer(Ipv6Family, ADAPTER(11), FilterServerListIpv6);
     EXPECT_EQ(Enumerate(OperationalOrFilteredAdapters), 1) << "a family without an index is not filtered";

@@ -52,9 +52,13 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
     }
 
     char* names = reinterpret_cast<char*>(buffer + PresentedCount);
+    IP_ADAPTER_ADDRESSES* previous = nullptr;
+    int listed = 0;
     for (int i = 0; i < PresentedCount; ++i) {
         const FakeAdapter& fake = PresentedAdapters[i];
-        IP_ADAPTER_ADDRESSES* entry = &buffer[i];
+        if (fake.Interface == IdleCard)
+            continue;
+        IP_ADAPTER_ADDRESSES* entry = &buffer[listed++];
         memset(entry, 0, sizeof(*entry));
         entry->Length = sizeof(*entry);
         entry->IfIndex = fake.IfIndex;
@@ -63,7 +67,9 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
         entry->IfType = fake.IfType;
         entry->Luid = FakeLuid(fake);
         entry->FriendlyName = const_cast<PWCHAR>(L"Conexión de banda ancha"); // no connection has it here
-        entry->Next = i + 1 < PresentedCount ? &buffer[i + 1] : nullptr;
+        if (previous)
+            previous->Next = entry;
+        previous = entry;
         if (fake.Name) {
             char* name = names + i * NameBytes;
             strncpy(name, fake.Name, NameBytes - 1);
@@ -71,7 +77,7 @@ static ULONG WINAPI FakeGetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
             entry->AdapterName = name;
         }
     }
-    return ERROR_SUCCESS;
+    return listed > 0 ? ERROR_SUCCESS : ERROR_NO_DATA;
 }
 
 const char* TestAdapterName(int n)
@@ -130,6 +136,16 @@ static NETIO_STATUS WINAPI FakeGetIfTable2(PMIB_IF_TABLE2* table)
         row.InterfaceIndex = static_cast<NET_IFINDEX>(luid.Value);
         row.InterfaceGuid = FakeInterfaceGuid(static_cast<ULONG>(luid.Value));
         row.Type = fake.IfType;
+        row.InterfaceAndOperStatusFlags.HardwareInterface =
+            fake.Interface == NetworkCard || fake.Interface == EndPointDevice || fake.Interface == IdleCard;
+        row.InterfaceAndOperStatusFlags.EndPointInterface = fake.Interface == EndPointDevice;
+        row.PhysicalMediumType = fake.Interface == BluetoothAdapter ? NdisPhysicalMediumBluetooth
+                                                                    : NdisPhysicalMedium802_3;
+        row.PhysicalAddressLength = 6;
+        BYTE address[6] = {0x02, 0x7E, 0x57, 0, static_cast<BYTE>(luid.Value >> 8), static_cast<BYTE>(luid.Value)};
+        if (fake.Card != 0)
+            address[3] = 0xCA, address[4] = 0, address[5] = fake.Card;
+        memcpy(row.PhysicalAddress, address, sizeof(address));
     }
     return NO_ERROR;
 }

@@ -6,12 +6,23 @@
 
 #include "dns/adapter_inventory.h"
 
+// What the interface table says an adapter's interface is.
+enum FakeInterface {
+    NetworkCard,      // a hardware interface
+    VirtualAdapter,   // no hardware behind it
+    EndPointDevice,   // a hardware interface of a device that reaches no network itself
+    BluetoothAdapter, // no hardware flag, the Bluetooth medium
+    IdleCard,         // a network card without an IP interface: in the interface table only
+};
+
 struct FakeAdapter {
     const char* Name; // null for an entry without a name
     ULONG IfIndex;
     ULONG Ipv6IfIndex;
     IF_OPER_STATUS OperStatus;
     IFTYPE IfType;
+    FakeInterface Interface = NetworkCard;
+    BYTE Card = 0; // adapters with the same number here have the same physical address; 0: one of its own
 };
 
 const IFTYPE Ethernet = IF_TYPE_ETHERNET_CSMACD;
