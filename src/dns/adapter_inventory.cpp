@@ -129,6 +129,15 @@ void ReadCurrentServers(AdapterRecord* record)
     record->Ipv6State = ReadInterfaceNameServers(Ipv6Family, record->Name, record->Ipv6Servers);
 }
 
+int FindAdapter(const AdapterRecord* adapters, int count, const wchar_t* name)
+{
+    for (int i = 0; i < count; ++i) {
+        if (EqualIgnoringAsciiCase(adapters[i].Name, name))
+            return i;
+    }
+    return -1;
+}
+
 FamilyView Family(const AdapterRecord& adapter, IpFamily family)
 {
     if (family == Ipv4Family)
@@ -144,8 +153,9 @@ bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)
 
 FilteringMode DetectFilteringMode()
 {
+    // In airplane mode, or with the lid just opened, the filtered connection is down, and still filtered.
     AdapterRecord adapters[MaxAdapters];
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalAdapters);
+    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters);
     for (int i = 0; i < count; ++i) {
         if (FamilyIsFiltered(adapters[i], Ipv4Family) || FamilyIsFiltered(adapters[i], Ipv6Family))
             return FilteringOn;

@@ -50,6 +50,9 @@ int EnumerateAdapters(AdapterRecord* records, int capacity, AdapterFilter filter
 // Reads both families' servers, and how they were read, of the interface the record names.
 void ReadCurrentServers(AdapterRecord* record);
 
+// The first adapter whose name is this one, in any ASCII case, as the registry finds keys; -1 for none.
+int FindAdapter(const AdapterRecord* adapters, int count, const wchar_t* name);
+
 // A family is filtered when it is bound (its interface index is not 0) and its list is the filter's.
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family);
 

@@ -8,6 +8,7 @@
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
 #include "dns/netsh_script.h"
+#include "dns/pass_outcome.h"
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 
@@ -53,7 +54,7 @@ PassProblem EnableFilteringMode()
     SavedSettings saved;
     PassAftermath after;
     // Only the machine's own connections take the filter: a VPN's or a virtual network's servers are theirs.
-    int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp);
+    int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp, &after.AdapterListIsWhole);
     LoadSavedSettings(&saved);
 
     SwitchingPlan plan = PlanSwitchOn(adapters, count, saved);
@@ -73,7 +74,7 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     PassAftermath after;
     // Adapters that are down are restored too when filtering has them: one may have gone down since the
     // switch-on. Those that are down and unfiltered are left out before the cap of 32 applies.
-    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters, &after.AdapterListIsWhole);
+    int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters);
     LoadSavedSettings(&saved);
 
     SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, cause);

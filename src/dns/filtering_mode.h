@@ -1,7 +1,7 @@
 // Switching filtering mode on and off for every adapter, without ever losing the user's own servers.
 #pragma once
 
-#include "dns/switching_plan.h"
+#include "dns/pass_outcome.h"
 
 // Each returns what kept it from doing all it was asked, if anything.
 PassProblem EnableFilteringMode();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "dns/adapter_inventory.h"
-#include "dns/dns_client_policy.h"
 #include "settings/saved_settings.h"
 
 // One family of one gathered adapter, and the list it is to get (a saved row's, or a constant).
@@ -44,21 +43,3 @@ enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
                             SwitchOffCause cause);
-
-// What a pass finds once its changes are made.
-struct PassAftermath {
-    bool SavedSettingsWritten; // a switch-on wrote the rows its plan changed (or had none to write)
-    bool NetshFinished;        // the pass's netsh script, if it had one, ran to its end
-    bool AdapterListIsWhole;   // as EnumerateAdapters told it for the pass's adapters
-    int AdapterCount;
-    AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
-    AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
-};
-
-// Whether the saved settings may go after a switch-off that carried out this plan.
-bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after);
-
-// Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
-PassProblem PolicyProblem(const DnsClientPolicy& policy);
-PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);
-PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after);

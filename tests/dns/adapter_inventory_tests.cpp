@@ -267,7 +267,7 @@ TEST_F(AdapterInventoryTest, ReadsTheMachinesOwnAdapters)
 
 class DetectFilteringModeTest : public AdapterInventoryTest {};
 
-TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFilter)
+TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnAdapterUpOrDownIsTheFilter)
 {
     const FakeAdapter adapters[] = {
         {ADAPTER(11), 11, 21, Up, Ethernet},
@@ -282,7 +282,8 @@ TEST_F(DetectFilteringModeTest, IsOnWhenAnyListOfAnOperationalAdapterNamesTheFil
     EXPECT_EQ(DetectFilteringMode(), 0) << "a family without an index is not filtered";
 
     SetNameServer(Ipv4Family, ADAPTER(12), FilterServerListIpv4);
-    EXPECT_EQ(DetectFilteringMode(), 0) << "adapters that are down are never looked at";
+    EXPECT_EQ(DetectFilteringMode(), 1) << "an adapter that went down, as in airplane mode";
+    DeleteNameServer(Ipv4Family, ADAPTER(12));
 
     SetNameServer(Ipv6Family, ADAPTER(13), L"fd00::1 2a10:50c0::ad2:ff");
     EXPECT_EQ(DetectFilteringMode(), 0) << "a list that mixes in the user's own servers is theirs";

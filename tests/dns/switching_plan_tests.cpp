@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dns/pass_outcome.h"
 #include "dns/switching_plan.h"
 #include "settings/saved_settings.h"
 #include "support/fake_adapters.h"
@@ -84,6 +85,8 @@ static const PassCase Cases[] = {
     {"an adapter that full saved settings have no room for keeps its servers", SwitchOn,
      {{L"R1", Ipv4Only, L"10.0.0.1", L""}, {L"Z", Both, L"10.9.9.9", L""}}, FullSavedSettings.c_str(), nullptr,
      L"R1/4=filter", L"R1/4=filter", false, FilterNotApplied},
+    {"a switch-on that could not reach every adapter says so", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
+     L"A|10.0.0.1|\n", L"A/4=filter", L"A/4=filter", false, FilterNotApplied, AdapterListCut},
     {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", L"", false, FilterNotApplied},
 
@@ -110,8 +113,9 @@ static const PassCase Cases[] = {
      L"A/4=10.1.1.1", L"A/4=10.1.1.1", false, ServersNotGivenBack, NetshDidNotFinish},
     {"a restore stored in another form of the same addresses, as Windows may store IPv6, took effect", SwitchOff,
      {{L"A", Ipv6Only, L"", FILTER6}}, L"A||fd00:0:0::53\n", nullptr, L"A/6=fd00:0:0::53", L"A/6=fd00::53", true},
-    {"a list of adapters that was cut keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", false, ServersNotGivenBack, AdapterListCut},
+    {"a list of adapters that was cut lets the saved settings go once every row came back", SwitchOff,
+     {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", true, NoProblem,
+     AdapterListCut},
     {"an adapter that is gone while its interface names the filter keeps the saved settings", SwitchOff,
      {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
      nullptr, L"WiFi/4=192.0.2.53", L"WiFi/4=192.0.2.53"},

@@ -1,0 +1,24 @@
+// What a pass leaves, judged from what it found once its changes were made: whether the saved settings
+// may go, and why the pass fell short, if it did.
+#pragma once
+
+#include "dns/dns_client_policy.h"
+#include "dns/switching_plan.h"
+
+// What a pass finds once its changes are made.
+struct PassAftermath {
+    bool SavedSettingsWritten; // a switch-on wrote the rows its plan changed (or had none to write)
+    bool NetshFinished;        // the pass's netsh script, if it had one, ran to its end
+    bool AdapterListIsWhole;   // switch-on: no adapter past the 32 a pass holds was left out
+    int AdapterCount;
+    AdapterRecord Adapters[MaxAdapters];      // the pass's adapters, in its order, their servers read again
+    AdapterRecord RowInterfaces[MaxAdapters]; // switch-off: for each row, the interface it names, read by that name
+};
+
+// Whether the saved settings may go after a switch-off that carried out this plan.
+bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after);
+
+// Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
+PassProblem PolicyProblem(const DnsClientPolicy& policy);
+PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);
+PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after);
