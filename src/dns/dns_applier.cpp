@@ -19,6 +19,21 @@ static bool AppliedBySystem(const AdapterRecord& adapter, IpFamily family, wchar
     return ReadsBackAs(ReadInterfaceNameServers(family, adapter.Name, readBack), readBack, list);
 }
 
+bool WriteInterfaceNameServers(const wchar_t* adapterName, IpFamily family, const wchar_t* list)
+{
+    DnsServerList applied;
+    KeepAddressLiterals(list, applied);
+    wchar_t keyPath[InterfaceKeyPathUnits];
+    HKEY key;
+    if (!FormatInterfaceKeyPath(family, adapterName, keyPath, ARRAYSIZE(keyPath)) ||
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    LSTATUS written = RegSetValueExW(key, L"NameServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(applied),
+                                     static_cast<DWORD>((wcslen(applied) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    return written == ERROR_SUCCESS;
+}
+
 bool ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list)
 {
     // Lists are applied as text, and a saved list comes from a file anyone may have edited: only

@@ -10,3 +10,8 @@ extern SetInterfaceDnsSettingsFn* SetInterfaceDnsSettingsProc;
 // Returns whether the system call took effect: the registry then shows the list's address literals.
 // Where it did not, the pass falls back to netsh.
 bool ApplyDnsServers(const AdapterRecord& adapter, IpFamily family, const wchar_t* list);
+
+// For an adapter Windows no longer lists: writes the list's address literals, none for automatic
+// servers, into its interface key's NameServer value, which Windows applies when the adapter returns.
+// The key must exist: nothing is made for an adapter this machine has never had.
+bool WriteInterfaceNameServers(const wchar_t* adapterName, IpFamily family, const wchar_t* list);

@@ -27,8 +27,27 @@ static bool ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& pla
     return RunNetshScript(fallBack, fallBackCount);
 }
 
-// The pass's adapters and each row's interface as they are now, read by name: that works for an
-// adapter that is gone or down, and for a family that is not bound.
+static void GiveBackThroughKeys(const SavedSettings& saved, const SwitchingPlan& plan)
+{
+    for (int i = 0; i < plan.KeyChangeCount; ++i) {
+        const KeyChange& change = plan.KeyChanges[i];
+        WriteInterfaceNameServers(saved.Rows[change.Row].Name, change.Family, change.Servers); // read back below
+    }
+}
+
+// Each row's interface as its keys are now, read by name: that works for an adapter that is gone or
+// down, and for a family that is not bound.
+static void ReadRowInterfaces(const SavedSettings& saved, AdapterRecord* rowInterfaces)
+{
+    for (int i = 0; i < saved.RowCount; ++i) {
+        AdapterRecord& rowInterface = rowInterfaces[i];
+        ZeroMemory(&rowInterface, sizeof(rowInterface));
+        CopyMemory(rowInterface.Name, saved.Rows[i].Name, sizeof(rowInterface.Name));
+        ReadCurrentServers(&rowInterface);
+    }
+}
+
+// The pass's adapters and each row's interface as they are now.
 static void GatherAftermath(const AdapterRecord* adapters, int count, const SavedSettings* saved,
                             PassAftermath& after)
 {
@@ -37,12 +56,8 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Save
         after.Adapters[i] = adapters[i];
         ReadCurrentServers(&after.Adapters[i]);
     }
-    for (int i = 0; saved && i < saved->RowCount; ++i) {
-        AdapterRecord& rowInterface = after.RowInterfaces[i];
-        ZeroMemory(&rowInterface, sizeof(rowInterface));
-        CopyMemory(rowInterface.Name, saved->Rows[i].Name, sizeof(rowInterface.Name));
-        ReadCurrentServers(&rowInterface);
-    }
+    if (saved)
+        ReadRowInterfaces(*saved, after.RowInterfaces);
 }
 
 PassProblem EnableFilteringMode()
@@ -77,8 +92,11 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters);
     LoadSavedSettings(&saved);
 
-    SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, cause);
+    ReadRowInterfaces(saved, after.RowInterfaces);
+
+    SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, after.RowInterfaces, cause);
     after.NetshFinished = ApplyChanges(adapters, plan);
+    GiveBackThroughKeys(saved, plan);
     // Asked of the system as it is after the restore: one that did not take effect keeps the saved
     // settings for the next switch-off.
     GatherAftermath(adapters, count, &saved, after);

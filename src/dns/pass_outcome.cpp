@@ -14,11 +14,11 @@ static bool IsAutomatic(const wchar_t* saved)
 }
 
 // A restore counts once the family reads back, address by address, as the list the applier was given.
-static bool TookEffect(const FamilyChange& change, const AdapterRecord& now)
+static bool TookEffect(IpFamily family, const wchar_t* servers, const AdapterRecord& now)
 {
     DnsServerList applied;
-    KeepAddressLiterals(change.Servers, applied);
-    FamilyView view = Family(now, change.Family);
+    KeepAddressLiterals(servers, applied);
+    FamilyView view = Family(now, family);
     return ReadsBackAs(view.State, view.Servers, applied);
 }
 
@@ -29,7 +29,13 @@ static bool RestoresTookEffect(const SwitchingPlan& plan, const PassAftermath& a
     if (!after.NetshFinished)
         return false;
     for (int i = 0; i < plan.ChangeCount; ++i) {
-        if (!TookEffect(plan.Changes[i], after.Adapters[plan.Changes[i].Adapter]))
+        const FamilyChange& change = plan.Changes[i];
+        if (!TookEffect(change.Family, change.Servers, after.Adapters[change.Adapter]))
+            return false;
+    }
+    for (int i = 0; i < plan.KeyChangeCount; ++i) {
+        const KeyChange& change = plan.KeyChanges[i];
+        if (!TookEffect(change.Family, change.Servers, after.RowInterfaces[change.Row]))
             return false;
     }
     return true;
@@ -50,8 +56,9 @@ static bool BelongsHere(const SavedRow& row, const AdapterRecord& rowInterface, 
            rowInterface.Ipv4State != NoInterfaceKey || rowInterface.Ipv6State != NoInterfaceKey;
 }
 
-// The saved settings may go only once the system shows that nothing needs it any more: netsh finished, every restore reads back in full, every row belongs here, and no interface a
-// row names, seen or not, bound or not, still holds the filter while its saved servers wait to come back.
+// The saved settings may go only once the system shows that nothing needs it any more: netsh finished,
+// every restore reads back in full, every row belongs here, and no interface a row names, seen or not,
+// bound or not, still holds the filter while its saved servers wait to come back.
 bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after)
 {
     if (plan.Refused != NoProblem || !RestoresTookEffect(plan, after))

@@ -20,15 +20,20 @@ const wchar_t* const FilterResolverAddresses[4] = {FILTER_IPV4_FIRST, FILTER_IPV
 const wchar_t FilterServerListIpv4[] = FILTER_IPV4_FIRST L"," FILTER_IPV4_SECOND;
 const wchar_t FilterServerListIpv6[] = FILTER_IPV6_FIRST L"," FILTER_IPV6_SECOND;
 
+// A cut path would name another interface's key.
+bool FormatInterfaceKeyPath(IpFamily family, const wchar_t* adapterName, wchar_t* path, int units)
+{
+    return SUCCEEDED(StringCchPrintfW(path, units,
+                                      L"SYSTEM\\CurrentControlSet\\Services\\%ls\\Parameters\\Interfaces\\%ls",
+                                      family == Ipv4Family ? L"Tcpip" : L"Tcpip6", adapterName));
+}
+
 NameServerState ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out)
 {
     out[0] = L'\0';
 
-    wchar_t keyPath[200];
-    // A cut path would name another interface's key.
-    if (FAILED(StringCchPrintfW(keyPath, ARRAYSIZE(keyPath),
-                                L"SYSTEM\\CurrentControlSet\\Services\\%ls\\Parameters\\Interfaces\\%ls",
-                                family == Ipv4Family ? L"Tcpip" : L"Tcpip6", adapterName)))
+    wchar_t keyPath[InterfaceKeyPathUnits];
+    if (!FormatInterfaceKeyPath(family, adapterName, keyPath, ARRAYSIZE(keyPath)))
         return ServersUnreadable;
 
     HKEY key;

@@ -18,6 +18,11 @@ extern const wchar_t FilterServerListIpv6[];
 // then save, change or give back. ServersRead is 0, as in a cleared record.
 enum NameServerState { ServersRead, ServersUnreadable, NoInterfaceKey };
 
+// The interface's key under HKEY_LOCAL_MACHINE, named by the adapter, for the family; false when the
+// name does not fit.
+const int InterfaceKeyPathUnits = 200;
+bool FormatInterfaceKeyPath(IpFamily family, const wchar_t* adapterName, wchar_t* path, int units);
+
 // out always holds a terminated list, empty unless the value was read.
 NameServerState ReadInterfaceNameServers(IpFamily family, const wchar_t* adapterName, wchar_t* out);
 void NormalizeServerList(wchar_t* list);

@@ -95,11 +95,27 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Save
     return plan;
 }
 
+// A dock's or USB adapter unplugged while filtered keeps the filter in its keys, and would use it again
+// when it returns, with nothing left to give back: its saved servers go into those keys instead.
+static void PlanKeyChanges(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
+                           const AdapterRecord* rowInterfaces, SwitchingPlan& plan)
+{
+    for (int i = 0; i < saved.RowCount; ++i) {
+        if (FindAdapter(adapters, adapterCount, saved.Rows[i].Name) >= 0)
+            continue;
+        const AdapterRecord& keys = rowInterfaces[i];
+        if (keys.Ipv4State == ServersRead && IsFilterList(keys.Ipv4Servers))
+            plan.KeyChanges[plan.KeyChangeCount++] = {i, Ipv4Family, saved.Rows[i].Ipv4Servers};
+        if (keys.Ipv6State == ServersRead && IsFilterList(keys.Ipv6Servers))
+            plan.KeyChanges[plan.KeyChangeCount++] = {i, Ipv6Family, saved.Rows[i].Ipv6Servers};
+    }
+}
+
 // Only families that filtering has get their saved servers back: one the user has changed since is
 // theirs. Without a saved row, a click gives automatic servers, as the user asked for no filter; a
 // close leaves the family as it is.
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
-                            SwitchOffCause cause)
+                            const AdapterRecord* rowInterfaces, SwitchOffCause cause)
 {
     SwitchingPlan plan = EmptyPlan(saved);
     if (plan.Refused != NoProblem)
@@ -113,5 +129,6 @@ SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, con
         if (FamilyIsFiltered(adapters[i], Ipv6Family))
             AddChange(plan, i, Ipv6Family, row >= 0 ? saved.Rows[row].Ipv6Servers : L"");
     }
+    PlanKeyChanges(adapters, adapterCount, saved, rowInterfaces, plan);
     return plan;
 }

@@ -15,6 +15,14 @@ struct FamilyChange {
 
 const int MaxFamilyChanges = 2 * MaxAdapters;
 
+// One family of a saved row whose adapter Windows no longer lists, to get its saved list in its
+// interface's keys.
+struct KeyChange {
+    int Row;
+    IpFamily Family;
+    const wchar_t* Servers;
+};
+
 // Why a pass did not do all that was asked of it, each told to the user in a sentence of its own.
 enum PassProblem {
     NoProblem,
@@ -33,6 +41,8 @@ struct SwitchingPlan {
     bool RowsChanged;    // the saved settings must be written, and hold them, before any family is changed
     int ChangeCount;
     FamilyChange Changes[MaxFamilyChanges]; // in the order they are to be made
+    int KeyChangeCount;
+    KeyChange KeyChanges[2 * MaxSavedRows];
 };
 
 // A click asks for the filter to go from every adapter; closing the window gives back only what the
@@ -41,5 +51,6 @@ enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
 
 // A switch-on brings the saved rows up to date in place.
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
+// rowInterfaces: for each saved row, the interface it names as its keys are now, read by that name.
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
-                            SwitchOffCause cause);
+                            const AdapterRecord* rowInterfaces, SwitchOffCause cause);

@@ -116,15 +116,18 @@ static const PassCase Cases[] = {
     {"a list of adapters that was cut lets the saved settings go once every row came back", SwitchOff,
      {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", true, NoProblem,
      AdapterListCut},
-    {"an adapter that is gone while its interface names the filter keeps the saved settings", SwitchOff,
+    {"an adapter that is gone gets its saved servers in its interface's keys, for when it returns", SwitchOff,
      {{L"WiFi", Both, FILTER4, L""}, {L"Dock", Unlisted, FILTER4, L""}}, L"WiFi|192.0.2.53|\nDock|198.51.100.7|\n",
-     nullptr, L"WiFi/4=192.0.2.53", L"WiFi/4=192.0.2.53"},
-    {"one that is gone with automatic servers saved does not", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
-     L"Dock|,; |\n", nullptr, L"", L"", true},
+     nullptr, L"WiFi/4=192.0.2.53 Dock/4 keys=198.51.100.7", L"WiFi/4=192.0.2.53 Dock/4=198.51.100.7", true},
+    {"so does one with automatic servers saved", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
+     L"Dock|,; |\n", nullptr, L"Dock/4 keys=,;  Dock/6 keys=", L"Dock/4= Dock/6=", true},
+    {"keys that could not be written keep the saved settings", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
+     L"Dock|198.51.100.7|\n", nullptr, L"Dock/4 keys=198.51.100.7", L"", false, ServersNotGivenBack},
     {"an unbound family that names the filter keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", L"A/4=192.0.2.53"},
-    {"so does a list written by hand", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
-     L"Dock|192.0.2.53;192.0.2.54|\n", nullptr, L"", L""},
+    {"a list written by hand goes into the keys as the applier takes it", SwitchOff,
+     {{L"Dock", Unlisted, FILTER4, L""}}, L"Dock|192.0.2.53;192.0.2.54|\n", nullptr,
+     L"Dock/4 keys=192.0.2.53;192.0.2.54", L"Dock/4=192.0.2.53,192.0.2.54", true},
     {"a family whose servers cannot be read is not restored, and keeps the saved settings", SwitchOff,
      {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", L"A/6=fd00::53", false,
      ServersNotRead},
@@ -177,16 +180,25 @@ static std::wstring RowsText(const SavedSettings& saved)
     return text;
 }
 
-static std::wstring ChangesText(const SwitchingPlan& plan, const AdapterRecord* adapters)
+static std::wstring FamilyText(const wchar_t* name, IpFamily family, const wchar_t* servers, const wchar_t* how)
+{
+    bool filter = servers == std::wstring(family == Ipv4Family ? FILTER4 : FILTER6);
+    return std::wstring(L" ") + name + (family == Ipv4Family ? L"/4" : L"/6") + how + (filter ? L"filter" : servers);
+}
+
+// The keys of an adapter Windows no longer lists show as "<name>/4 keys=<list>".
+static std::wstring ChangesText(const SwitchingPlan& plan, const AdapterRecord* adapters, const SavedSettings& saved)
 {
     std::wstring text;
     for (int i = 0; i < plan.ChangeCount; ++i) {
         const FamilyChange& change = plan.Changes[i];
-        bool filter = change.Servers == std::wstring(change.Family == Ipv4Family ? FILTER4 : FILTER6);
-        text += (i ? L" " : L"") + std::wstring(adapters[change.Adapter].Name) +
-                (change.Family == Ipv4Family ? L"/4=" : L"/6=") + (filter ? L"filter" : change.Servers);
+        text += FamilyText(adapters[change.Adapter].Name, change.Family, change.Servers, L"=");
     }
-    return text;
+    for (int i = 0; i < plan.KeyChangeCount; ++i) {
+        const KeyChange& change = plan.KeyChanges[i];
+        text += FamilyText(saved.Rows[change.Row].Name, change.Family, change.Servers, L" keys=");
+    }
+    return text.empty() ? text : text.substr(1);
 }
 
 // The pass's adapter list: the listed interfaces, with an index for each bound family.
@@ -268,10 +280,14 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         int count = ListAdapters(c.Machine, adapters);
         ReadRows(c.Saved, &saved);
         std::wstring rowsBefore = RowsText(saved);
+        std::vector<Interface> machine = c.Machine;
+        static AdapterRecord rowInterfaces[MaxSavedRows];
+        for (int i = 0; i < saved.RowCount; ++i)
+            rowInterfaces[i] = Current(machine, saved.Rows[i].Name);
         SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, saved)
-                                                : PlanSwitchOff(adapters, count, saved,
+                                                : PlanSwitchOff(adapters, count, saved, rowInterfaces,
                                                                 c.Kind == Close ? WindowClosing : SwitchedOffByUser);
-        EXPECT_EQ(ChangesText(plan, adapters), c.Changes);
+        EXPECT_EQ(ChangesText(plan, adapters, saved), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
         const PassAftermath& after = Aftermath(c, adapters, count, saved);
@@ -324,8 +340,9 @@ TEST(SwitchingPlan, PlansFromTheRowsWhateverTheSavedSettingsHold)
         SCOPED_TRACE(i);
         WriteBytes(StateFilePath, GeneratedSavedSettingsFile(random, names, 3));
         static SavedSettings saved;
+        static const AdapterRecord noKeys[MaxSavedRows] = {};
         LoadSavedSettings(&saved);
-        SwitchingPlan plan = PlanSwitchOff(adapters, 3, saved, SwitchedOffByUser);
+        SwitchingPlan plan = PlanSwitchOff(adapters, 3, saved, noKeys, SwitchedOffByUser);
         for (int c = 0; c < plan.ChangeCount; ++c) {
             const wchar_t* servers = plan.Changes[c].Servers;
             EXPECT_TRUE(servers[0] == L'\0' || (servers >= saved.Rows[0].Name && servers < saved.Rows[MaxSavedRows].Name))
