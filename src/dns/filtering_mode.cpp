@@ -60,6 +60,17 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Save
         ReadRowInterfaces(*saved, after.RowInterfaces);
 }
 
+// Nothing is switched unless the saved settings hold the servers from before filtering: without them, the
+// next switch-off would hand out automatic servers in place of the user's own.
+static void SaveThenFilter(const AdapterRecord* adapters, int count, const SavedSettings& saved,
+                           const SwitchingPlan& plan, PassAftermath& after)
+{
+    after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(saved);
+    after.NetshFinished = !after.SavedSettingsWritten || ApplyChanges(adapters, plan);
+    GatherAftermath(adapters, count, nullptr, after);
+    FlushResolverCache();
+}
+
 PassProblem EnableFilteringMode()
 {
     PassProblem policy = PolicyProblem(ReadDnsClientPolicy());
@@ -73,13 +84,28 @@ PassProblem EnableFilteringMode()
     LoadSavedSettings(&saved);
 
     SwitchingPlan plan = PlanSwitchOn(adapters, count, saved);
-    // Nothing is switched unless the saved settings hold the servers from before filtering: without them, the
-    // next switch-off would hand out automatic servers in place of the user's own.
-    after.SavedSettingsWritten = !plan.RowsChanged || WriteSavedSettings(saved);
-    after.NetshFinished = !after.SavedSettingsWritten || ApplyChanges(adapters, plan);
-    GatherAftermath(adapters, count, nullptr, after);
-    FlushResolverCache();
+    SaveThenFilter(adapters, count, saved, plan, after);
     return SwitchOnProblem(plan, after);
+}
+
+// Quiet when it finds nothing new: no change, no cache flush. A policy that decides DNS is told of only
+// when there is a connection to filter.
+PassProblem CatchUpFilteringMode()
+{
+    AdapterRecord adapters[MaxAdapters];
+    SavedSettings saved;
+    PassAftermath after;
+    int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp);
+    LoadSavedSettings(&saved);
+
+    SwitchingPlan plan = PlanCatchUp(adapters, count, saved);
+    if (plan.Refused == NoProblem && plan.ChangeCount == 0 && !plan.RowsChanged)
+        return NoProblem;
+    PassProblem policy = PolicyProblem(ReadDnsClientPolicy());
+    if (policy != NoProblem)
+        return policy;
+    SaveThenFilter(adapters, count, saved, plan, after);
+    return CatchUpProblem(plan, after);
 }
 
 PassProblem DisableFilteringMode(SwitchOffCause cause)

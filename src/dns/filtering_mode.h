@@ -5,4 +5,6 @@
 
 // Each returns what kept it from doing all it was asked, if anything.
 PassProblem EnableFilteringMode();
+// While filtering is on: the filter for connections that arrived or came up since, as a switch-on gives it.
+PassProblem CatchUpFilteringMode();
 PassProblem DisableFilteringMode(SwitchOffCause cause);

@@ -131,3 +131,19 @@ PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& aft
         return ServersNotRead;
     return RestoresTookEffect(plan, after) ? NoProblem : ServersNotGivenBack;
 }
+
+PassProblem CatchUpProblem(const SwitchingPlan& plan, const PassAftermath& after)
+{
+    if (plan.Refused != NoProblem)
+        return plan.Refused;
+    if (!after.SavedSettingsWritten)
+        return SavedSettingsNotWritten;
+    for (int i = 0; i < plan.ChangeCount; ++i) {
+        const AdapterRecord& now = after.Adapters[plan.Changes[i].Adapter];
+        if (BoundAndUnreadable(now, Ipv4Family) || BoundAndUnreadable(now, Ipv6Family))
+            return ServersNotRead;
+        if (!FamilyIsFiltered(now, plan.Changes[i].Family))
+            return FilterNotApplied;
+    }
+    return NoProblem;
+}

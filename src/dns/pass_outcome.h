@@ -22,3 +22,5 @@ bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, c
 PassProblem PolicyProblem(const DnsClientPolicy& policy);
 PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);
 PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after);
+// A catch-up tells only of the connections it meant to filter.
+PassProblem CatchUpProblem(const SwitchingPlan& plan, const PassAftermath& after);

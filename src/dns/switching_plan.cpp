@@ -75,22 +75,47 @@ static bool MayFilter(const AdapterRecord& adapter, IpFamily family)
 
 // Only an adapter whose servers are in the saved settings is switched on: one that full saved settings
 // have no room for keeps its servers, since filtering it would leave nothing to give back.
+// The adapter's servers into its row, then the filter for every family that may have it.
+static void SaveAndFilter(const AdapterRecord* adapters, int adapter, SavedRow& row, SwitchingPlan& plan)
+{
+    const AdapterRecord& record = adapters[adapter];
+    plan.RowsChanged |= SaveFamily(record.Ipv4Servers, record.Ipv4State, row.Ipv4Servers);
+    plan.RowsChanged |= SaveFamily(record.Ipv6Servers, record.Ipv6State, row.Ipv6Servers);
+    if (MayFilter(record, Ipv4Family))
+        AddChange(plan, adapter, Ipv4Family, FilterServerListIpv4);
+    if (MayFilter(record, Ipv6Family))
+        AddChange(plan, adapter, Ipv6Family, FilterServerListIpv6);
+}
+
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
 {
     SwitchingPlan plan = EmptyPlan(saved);
     if (plan.Refused != NoProblem)
         return plan;
     for (int i = 0; i < adapterCount; ++i) {
+        int row = FindOrAddRow(saved, plan, adapters[i].Name);
+        if (row >= 0)
+            SaveAndFilter(adapters, i, saved.Rows[row], plan);
+    }
+    return plan;
+}
+
+// A connection that arrived or came up since the switch-on gets the filter as a switch-on would give it.
+// One with a row is left as it is, whatever its servers: the user may have set them since. So is one
+// that holds the filter without a row, which the user may have set by hand.
+SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
+{
+    SwitchingPlan plan = EmptyPlan(saved);
+    if (plan.Refused != NoProblem)
+        return plan;
+    for (int i = 0; i < adapterCount; ++i) {
         const AdapterRecord& adapter = adapters[i];
-        int row = FindOrAddRow(saved, plan, adapter.Name);
-        if (row < 0)
+        if (FindRow(saved, adapter.Name) >= 0 || FamilyIsFiltered(adapter, Ipv4Family) ||
+            FamilyIsFiltered(adapter, Ipv6Family))
             continue;
-        plan.RowsChanged |= SaveFamily(adapter.Ipv4Servers, adapter.Ipv4State, saved.Rows[row].Ipv4Servers);
-        plan.RowsChanged |= SaveFamily(adapter.Ipv6Servers, adapter.Ipv6State, saved.Rows[row].Ipv6Servers);
-        if (MayFilter(adapter, Ipv4Family))
-            AddChange(plan, i, Ipv4Family, FilterServerListIpv4);
-        if (MayFilter(adapter, Ipv6Family))
-            AddChange(plan, i, Ipv6Family, FilterServerListIpv6);
+        int row = FindOrAddRow(saved, plan, adapter.Name);
+        if (row >= 0)
+            SaveAndFilter(adapters, i, saved.Rows[row], plan);
     }
     return plan;
 }

@@ -51,6 +51,8 @@ enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
 
 // A switch-on brings the saved rows up to date in place.
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
+// While filtering is on: the filter for the machine's connections that are new since, their servers saved first.
+SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
 // rowInterfaces: for each saved row, the interface it names as its keys are now, read by that name.
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
                             const AdapterRecord* rowInterfaces, SwitchOffCause cause);

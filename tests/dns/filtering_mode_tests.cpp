@@ -133,6 +133,21 @@ TEST_F(FilteringModeTest, KeepsTheSavedSettingsUntilEveryFamilyIsGivenBackAlsoTo
     EXPECT_FALSE(FileExists(savedPath));
 }
 
+TEST_F(FilteringModeTest, CatchesUpWithAConnectionThatCameUpAndGivesItBackWithTheRest)
+{
+    EnableFilteringMode();
+    adapters[3].OperStatus = IfOperStatusUp;
+    EXPECT_EQ(CatchUpFilteringMode(), NoProblem);
+    EXPECT_EQ(Servers(Ipv4Family, D), FilterServerListIpv4);
+    EXPECT_EQ(CatchUpFilteringMode(), NoProblem);
+    EXPECT_EQ(FlushCalls, 2) << "a catch-up that finds nothing new changes nothing";
+
+    DisableFilteringMode(SwitchedOffByUser);
+    ExpectServers(A, L"192.168.1.53,192.168.1.54", L"fd00::53");
+    EXPECT_EQ(Servers(Ipv4Family, D), L"10.4.4.4");
+    EXPECT_FALSE(FileExists(savedPath));
+}
+
 TEST_F(FilteringModeTest, StartsOneNetshPerPassHoweverManyAdaptersFallBack)
 {
     FakeAdapter many[MaxAdapters];

@@ -18,9 +18,9 @@
 // A NameServer value that is there but cannot be read: of another type, or too long.
 #define UNREADABLE L"<unreadable>"
 
-enum Pass { SwitchOn, SwitchOff, Close };
+enum Pass { SwitchOn, CatchUp, SwitchOff, Close };
 // Which families of an interface are bound; Unlisted: the pass's adapter list does not have it (it is
-// unplugged, or down at a switch-on), while its keys keep their servers. An interface that is not in
+// unplugged, down at a switch-on, or a VPN's that only switch-offs see), while its keys keep their servers. An interface that is not in
 // the machine at all has no keys here.
 enum Binding { Both, Ipv4Only, Ipv6Only, Unlisted };
 // What else the pass found, besides what the families read back.
@@ -89,6 +89,19 @@ static const PassCase Cases[] = {
      L"A|10.0.0.1|\n", L"A/4=filter", L"A/4=filter", false, FilterNotApplied, AdapterListCut},
     {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", L"", false, FilterNotApplied},
+
+    {"while on, a connection that arrived or came up since gets the filter, its servers saved first", CatchUp,
+     {{L"A", Both, FILTER4, FILTER6}, {L"Dock", Both, L"10.5.5.5", L""}, {L"Phone", Ipv4Only, L"", L""}},
+     L"A|192.0.2.53|fd00::53\n", L"A|192.0.2.53|fd00::53\nDock|10.5.5.5|\nPhone||\n",
+     L"Dock/4=filter Dock/6=filter Phone/4=filter", L"Dock/4=filter Dock/6=filter Phone/4=filter"},
+    {"one with a row is left as it is, and so are a VPN and a filter set by hand", CatchUp,
+     {{L"A", Both, L"9.9.9.9", FILTER6}, {L"Vpn", Unlisted, L"10.8.0.1", L""}, {L"Hand", Ipv4Only, FILTER4, L""}},
+     L"A|192.0.2.53|fd00::53\n", nullptr, L"", L""},
+    {"a connection whose servers cannot be saved is not filtered, and that is told", CatchUp,
+     {{L"Dock", Ipv4Only, L"10.5.5.5", L""}}, L"", L"Dock|10.5.5.5|\n", L"Dock/4=filter", L"", false,
+     SavedSettingsNotWritten, WriteFails},
+    {"nor is a filter that did not take effect", CatchUp, {{L"Dock", Ipv4Only, L"10.5.5.5", L""}}, L"",
+     L"Dock|10.5.5.5|\n", L"Dock/4=filter", L"", false, FilterNotApplied},
 
     {"switching off gives filtered families their saved servers, also to an adapter that went down", SwitchOff,
      {{L"A", Both, FILTER4, FILTER6}, {L"D", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53\nD|10.4.4.4|\n",
@@ -284,15 +297,18 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         static AdapterRecord rowInterfaces[MaxSavedRows];
         for (int i = 0; i < saved.RowCount; ++i)
             rowInterfaces[i] = Current(machine, saved.Rows[i].Name);
-        SwitchingPlan plan = c.Kind == SwitchOn ? PlanSwitchOn(adapters, count, saved)
-                                                : PlanSwitchOff(adapters, count, saved, rowInterfaces,
-                                                                c.Kind == Close ? WindowClosing : SwitchedOffByUser);
+        SwitchingPlan plan = c.Kind == SwitchOn  ? PlanSwitchOn(adapters, count, saved)
+                             : c.Kind == CatchUp ? PlanCatchUp(adapters, count, saved)
+                                                 : PlanSwitchOff(adapters, count, saved, rowInterfaces,
+                                                                 c.Kind == Close ? WindowClosing : SwitchedOffByUser);
         EXPECT_EQ(ChangesText(plan, adapters, saved), c.Changes);
         EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
         EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
         const PassAftermath& after = Aftermath(c, adapters, count, saved);
         if (c.Kind == SwitchOn) {
             EXPECT_EQ(SwitchOnProblem(plan, after), c.Problem);
+        } else if (c.Kind == CatchUp) {
+            EXPECT_EQ(CatchUpProblem(plan, after), c.Problem);
         } else {
             EXPECT_EQ(SavedSettingsMayGo(saved, plan, after), c.SavedSettingsGo);
             EXPECT_EQ(SwitchOffProblem(plan, after), c.Problem);
