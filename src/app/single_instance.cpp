@@ -14,6 +14,7 @@ const wchar_t InstanceLockName[] = L"Global\\Nublaro.OneCopyPerMachine";
 // first, but not one that Administrators own, so that is how a copy of Nublaro's is told apart.
 static const wchar_t InstanceLockDescriptor[] = L"O:BAD:P(A;;GA;;;BA)(A;;GA;;;SY)";
 static const DWORD LockPollMs = 100;
+static const UINT HandOffTimeoutMs = 2000;
 
 static bool IsOwnedByAdministratorsOrSystem(HANDLE object)
 {
@@ -70,28 +71,35 @@ static HWND FindRunningCopysWindow()
 }
 
 // The running copy brings itself forward: it may, once this process, which the user just started and
-// which is in front, lets it.
-bool HandOffToRunningCopy()
+// which is in front, lets it. A window that does not answer is taken for none.
+HandOff HandOffToRunningCopy()
 {
     HWND window = FindRunningCopysWindow();
     if (!window)
-        return false;
+        return NoRunningCopysWindow;
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     AllowSetForegroundWindow(processId);
-    PostMessageW(window, RegisterWindowMessageW(ComeForwardMessageName), 0, 0);
-    return true;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, RegisterWindowMessageW(ComeForwardMessageName), 0, 0, SMTO_ABORTIFHUNG,
+                             HandOffTimeoutMs, &answer))
+        return NoRunningCopysWindow;
+    return answer == static_cast<DWORD_PTR>(ClosingAnswer) ? RunningCopyClosing : RunningCopyCameForward;
 }
 
+// A closing copy may give servers back through netsh for up to a minute.
 static InstanceVerdict WaitForOtherCopy(HANDLE lock, DWORD windowWaitMs)
 {
     for (DWORD waited = 0;; waited += LockPollMs) {
         DWORD result = WaitForSingleObject(lock, LockPollMs);
         if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED)
             return RunThisCopy; // the other copy ended; this one holds the lock now, for its life
-        if (HandOffToRunningCopy())
+        HandOff handOff = HandOffToRunningCopy();
+        if (handOff == RunningCopyCameForward)
             return OtherCopyCameForward;
-        if (waited >= windowWaitMs)
+        if (handOff == RunningCopyClosing)
+            waited = 0;
+        else if (waited >= windowWaitMs)
             return OtherCopyInAnotherSession;
     }
 }

@@ -48,10 +48,11 @@ int RelaunchElevated(const wchar_t* parameters)
     return 1;
 }
 
-// A second start needs no consent prompt just to bring the window back.
+// A second start needs no consent prompt just to bring the window back; while that window is closing,
+// the copy with rights it starts waits for it to go.
 void StartWithoutRights(const wchar_t* commandLine)
 {
-    if (HandOffToRunningCopy())
+    if (HandOffToRunningCopy() == RunningCopyCameForward)
         return;
     if (!RelaunchElevated(commandLine))
         ShowMessageBox(nullptr, IDS_ELEVATION_WARNING, MB_OK | MB_ICONWARNING);

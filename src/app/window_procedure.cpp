@@ -1,11 +1,11 @@
 // The main window's procedure: each message to a short handler of its own.
 #include "app/window_procedure.h"
 
+#include "app/connection_watch.h"
 #include "app/painting.h"
 #include "app/switching_pass.h"
 #include "app/window_look.h"
 #include "app/window_state.h"
-#include "settings/saved_settings.h"
 
 const wchar_t ComeForwardMessageName[] = L"Nublaro.ComeForward";
 
@@ -25,6 +25,7 @@ static bool ModeChangedWhileAway(HWND window)
         return false;
     CurrentMode = mode;
     ShowState(window);
+    FollowMode(window);
     return true;
 }
 
@@ -55,11 +56,16 @@ static bool OnActivate(HWND window, WPARAM wParam)
 // process of lower integrity unless the window admits them.
 static UINT ComeForwardMessage;
 
-static void ComeForward(HWND window)
+// A window that is giving servers back before it goes does not come forward: the new copy waits for it
+// to go, and then runs.
+static LRESULT ComeForward(HWND window)
 {
+    if (Closing())
+        return ClosingAnswer;
     if (IsIconic(window))
         ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
+    return CameForwardAnswer;
 }
 
 static void OnCreate(HWND window, const CREATESTRUCTW* creation)
@@ -70,10 +76,12 @@ static void OnCreate(HWND window, const CREATESTRUCTW* creation)
     CreateToggleSwitch(window, creation->hInstance, GetDpiForWindow(window));
     ShowState(window);
     AwaySinceDetection = false;
+    FollowMode(window);
 }
 
-static void OnDestroy()
+static void OnDestroy(HWND window)
 {
+    StopWatchingConnections(window);
     FreeWindowLook();
     PostQuitMessage(0);
 }
@@ -86,22 +94,6 @@ static void OnPaint(HWND window)
     EndPaint(window, &paint);
 }
 
-// Closing undoes only what Nublaro did, which the saved settings tell, whatever the window shows: a
-// filter the user set by hand stays, and a filtered adapter unplugged since gets its servers back.
-// Without saved settings there is nothing to undo, and a file that cannot be read is kept for a later
-// switch-off.
-static void OnClose(HWND window)
-{
-    if (BusyFlag)
-        return;
-    SavedSettings saved;
-    LoadSavedSettings(&saved);
-    if (saved.State == SavedSettingsRead)
-        RestoreAndClose(window);
-    else
-        DestroyWindow(window);
-}
-
 static void OnCommand(HWND window, WPARAM wParam)
 {
     if (LOWORD(wParam) == IDC_TOGGLE && HIWORD(wParam) == BN_CLICKED && !BusyFlag)
@@ -110,16 +102,14 @@ static void OnCommand(HWND window, WPARAM wParam)
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == ComeForwardMessage && message != 0) {
-        ComeForward(window);
-        return 0;
-    }
+    if (message == ComeForwardMessage && message != 0)
+        return ComeForward(window);
     switch (message) {
     case WM_CREATE:
         OnCreate(window, reinterpret_cast<const CREATESTRUCTW*>(lParam));
         return 0;
     case WM_DESTROY:
-        OnDestroy();
+        OnDestroy(window);
         return 0;
     case WM_PAINT:
         OnPaint(window);
@@ -130,7 +120,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         PaintMainWindow(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_CLOSE:
-        OnClose(window);
+        CloseMainWindow(window);
         return 0;
     case WM_ACTIVATE:
         if (!OnActivate(window, wParam))
@@ -168,6 +158,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 0;
     case WM_TOGGLE_DONE:
         EndToggle(window, wParam, lParam);
+        return 0;
+    case WM_CONNECTIONS_CHANGED:
+        OnConnectionsChanged(window);
+        return 0;
+    case WM_TIMER:
+        if (wParam != CatchUpTimer)
+            break;
+        CatchUp(window);
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

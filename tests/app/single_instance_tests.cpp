@@ -7,10 +7,13 @@
 #include <string>
 #include <thread>
 
-#include "app/single_instance.h"
 #include "app/elevation.h"
+#include "app/single_instance.h"
 #include "app/startup.h"
+#include "app/switching_pass.h"
 #include "app/window_state.h"
+#include "settings/saved_settings.h"
+#include "support/files.h"
 #include "support/scoped_override.h"
 #include "support/window_under_test.h"
 
@@ -132,4 +135,36 @@ TEST_F(SingleInstanceTest, ACopyWithoutRightsHandsOffToAnElevatedWindowWithoutAP
     StartWithoutRights(L"");
     EXPECT_FALSE(CameForward());
     EXPECT_EQ(ShellCalls, 1);
+}
+
+// A pass that never reports: the window stays in it.
+static HANDLE WINAPI IdleWorker(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
+{
+    return CreateThread(nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, nullptr);
+}
+
+// While the window gives servers back before it goes, a new copy neither hands off to it nor gives up:
+// it waits for the lock, and runs.
+TEST_F(SingleInstanceTest, ANewCopyWaitsForAClosingCopyToGoAndThenRuns)
+{
+    std::wstring folder = CreateTestFolder();
+    ScopedPath savedPath(StateFilePath, folder + L"\\nublaro.txt");
+    WriteBytes(StateFilePath, "#v2\r\n");
+    {
+        ScopedOverride<decltype(&CreateThread)> threads(CreateThreadProc, IdleWorker);
+        SendMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ASSERT_TRUE(IsWindow(window));
+    std::wstring name = UniqueLockName();
+    std::thread holder = TakeName(name, OtherCopy, 1000);
+    EXPECT_EQ(SettleSingleInstance(name.c_str(), 300), RunThisCopy);
+    holder.join();
+    OpenProcessTokenProc = OwnTokenNotElevated;
+    StartWithoutRights(L"");
+    EXPECT_EQ(ShellCalls, 1) << "a copy with rights is started, to wait in turn";
+    EXPECT_FALSE(CameForward());
+
+    SendMessageW(window, WM_TOGGLE_DONE, FilteringOff, 0);
+    EXPECT_FALSE(IsWindow(window));
+    RemoveTestFolder(folder);
 }

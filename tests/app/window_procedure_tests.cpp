@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include "app/connection_watch.h"
 #include "app/main_window.h"
 #include "app/painting.h"
 #include "app/switching_pass.h"
@@ -50,6 +52,51 @@ static std::wstring Servers(IpFamily family)
     return Servers(family, AdapterName);
 }
 
+// The connection watch as Windows runs it: a change calls back on a thread of the system's, until the
+// watch is cancelled.
+static PVOID WatchContext;
+static PIPINTERFACE_CHANGE_CALLBACK InterfaceCallback;
+static PUNICAST_IPADDRESS_CHANGE_CALLBACK AddressCallback;
+static int Cancels;
+
+static NETIO_STATUS WINAPI WatchInterfaces(ADDRESS_FAMILY, PIPINTERFACE_CHANGE_CALLBACK callback, PVOID context,
+                                           BOOLEAN, HANDLE* watch)
+{
+    InterfaceCallback = callback;
+    WatchContext = context;
+    *watch = &InterfaceCallback;
+    return NO_ERROR;
+}
+static NETIO_STATUS WINAPI WatchAddresses(ADDRESS_FAMILY, PUNICAST_IPADDRESS_CHANGE_CALLBACK callback, PVOID, BOOLEAN,
+                                          HANDLE* watch)
+{
+    AddressCallback = callback;
+    *watch = &AddressCallback;
+    return NO_ERROR;
+}
+static NETIO_STATUS WINAPI CancelWatch(HANDLE watch)
+{
+    ++Cancels;
+    *static_cast<void**>(watch) = nullptr;
+    return NO_ERROR;
+}
+
+// A burst of changes, as docking sends, each from a thread of its own.
+static void ChangeConnections(int changes)
+{
+    PIPINTERFACE_CHANGE_CALLBACK interfaceCallback = InterfaceCallback;
+    PUNICAST_IPADDRESS_CHANGE_CALLBACK addressCallback = AddressCallback;
+    PVOID context = WatchContext;
+    for (int i = 0; i < changes; ++i) {
+        std::thread([=] {
+            if (interfaceCallback)
+                interfaceCallback(context, nullptr, MibAddInstance);
+            if (addressCallback)
+                addressCallback(context, nullptr, MibAddInstance);
+        }).join();
+    }
+}
+
 class WindowProcedureTest : public TestMachineTest {
 protected:
     void SetUpMachine() override
@@ -59,6 +106,9 @@ protected:
         SetNameServer(Ipv6Family, AdapterName, L"fd00::7");
         UseFakeDnsSettings(AppliesToRegistry);
         ThreadsCreated = 0;
+        InterfaceCallback = nullptr;
+        AddressCallback = nullptr;
+        Cancels = 0;
 
         CurrentMode = FilteringOff;
         BusyFlag = 0;
@@ -104,6 +154,10 @@ protected:
 
     ScopedOverride<decltype(&CreateThread)> threads{CreateThreadProc, CountingCreateThread};
     ScopedOverride<decltype(&PostMessageW)> posts{PostMessageProc};
+    ScopedOverride<decltype(&NotifyIpInterfaceChange)> interfaces{NotifyIpInterfaceChangeProc, WatchInterfaces};
+    ScopedOverride<decltype(&NotifyUnicastIpAddressChange)> addresses{NotifyUnicastIpAddressChangeProc,
+                                                                       WatchAddresses};
+    ScopedOverride<decltype(&CancelMibChangeNotify2)> cancels{CancelMibChangeNotify2Proc, CancelWatch};
     HWND window = nullptr;
     HWND toggle = nullptr;
     std::vector<std::wstring> expectedBoxes; // the sentences the test's passes are to end with
@@ -217,18 +271,23 @@ TEST_F(WindowProcedureTest, ClosesAtOnceWhileOff)
     EXPECT_EQ(DrainMessages(), 0) << "the message loop ends with the quit code 0";
 }
 
+// The restore runs on the worker thread, so that the window keeps answering, and refuses clicks and a
+// second close meanwhile.
 TEST_F(WindowProcedureTest, RestoresTheSavedServersBeforeClosingAlsoToAnAdapterUnpluggedSince)
 {
     static const FakeAdapter unplugged[] = {{AdapterName, 41, 141, IfOperStatusDown, Ethernet}};
     EnableFilteringMode(); // while the window showed off: by another copy, say
     PresentFakeAdapters(unplugged, 1);
     SendMessageW(window, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(SwitchText(), L"Espere, por favor [ ]");
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    Click();
+    EXPECT_EQ(ThreadsCreated, 1);
+    ASSERT_TRUE(PumpUntil([&] { return !IsWindow(window); }));
     EXPECT_EQ(CurrentMode, FilteringOff);
     EXPECT_EQ(BusyFlag, 0);
     ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
     EXPECT_FALSE(FileExists(savedPath));
-    EXPECT_EQ(DrainMessages(), 0);
 }
 
 // Coming back to the window, the user finds the mode it is in now, and the switch ready for Space.
@@ -330,6 +389,36 @@ TEST_F(WindowProcedureTest, DrawsTheWholeSwitchWithAFocusCueOnceTheKeyboardIsUse
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+// While on, connections are watched: a burst of changes is caught up with once, a second after the last,
+// and a switch-off stops the watch before it restores, and hears no late change.
+TEST_F(WindowProcedureTest, CatchesUpWithTheConnectionsWhileOnAndStopsWatchingBeforeASwitchOff)
+{
+    static const char* const Dock = TestAdapterName(0xA0A2);
+    static const FakeAdapter adapters[] = {Adapters[0], {Dock, 42, 0, IfOperStatusUp, Ethernet}};
+    EXPECT_EQ(InterfaceCallback, nullptr) << "nothing is watched while off";
+    Click();
+    ASSERT_TRUE(PumpUntilIdle());
+    ASSERT_NE(InterfaceCallback, nullptr);
+    ASSERT_NE(AddressCallback, nullptr);
+
+    DeleteInterfaceKeys(Dock);
+    PresentFakeAdapters(adapters, 2);
+    SetNameServer(Ipv4Family, Dock, L"10.5.5.5");
+    ChangeConnections(5);
+    ASSERT_TRUE(PumpUntil([] { return Servers(Ipv4Family, Dock) == FilterServerListIpv4; }, 5000));
+    PumpUntil([] { return false; }, 1500); // time for a second catch-up to show
+    EXPECT_EQ(ThreadsCreated, 2) << "one catch-up for the burst";
+    EXPECT_EQ(SwitchText(), L"Modo nublaro [x]") << "unseen, and silent";
+
+    Click();
+    EXPECT_EQ(Cancels, 2) << "before the restore";
+    ChangeConnections(1);
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_FALSE(PumpUntil([] { return ThreadsCreated > 3; }, 1500)) << "a late change is dropped";
+    EXPECT_EQ(Servers(Ipv4Family, Dock), L"10.5.5.5");
+    ExpectServers(AdapterName, L"192.168.7.53", L"fd00::7");
 }
 
 TEST_F(WindowProcedureTest, UndoesTheStartWhenNoThreadCanBeCreated)

@@ -49,14 +49,19 @@ int DrainMessages()
     return quit;
 }
 
-bool PumpUntilIdle(int timeoutMs)
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
 {
     DWORD start = GetTickCount();
-    while (BusyFlag && GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
+    while (!done() && GetTickCount() - start < static_cast<DWORD>(timeoutMs)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         DrainMessages();
     }
-    return BusyFlag == 0;
+    return done();
+}
+
+bool PumpUntilIdle(int timeoutMs)
+{
+    return PumpUntil([] { return BusyFlag == 0; }, timeoutMs);
 }
 
 static std::thread Watcher;

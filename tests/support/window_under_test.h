@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ PrintedClient PrintClient(HWND window);
 // Dispatches everything queued; returns the code of a WM_QUIT among it, or -1.
 int DrainMessages();
 
-// Dispatches messages until no switching pass runs (BusyFlag is 0) or the time is up; returns whether
-// the pass ended.
+// Dispatches messages until done() holds or the time is up; returns whether it held.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+// The same until no switching pass shows (BusyFlag is 0).
 bool PumpUntilIdle(int timeoutMs = 30000);
 
 // A message box the window owned, as a watching thread found and answered it.
