@@ -168,39 +168,6 @@ bool Closing()
     return Running == ClosePass || CloseWanted;
 }
 
-// One sentence for each reason a pass fell short, so that a user whose click changed nothing learns why.
-static UINT ProblemText(LPARAM problem)
-{
-    switch (problem) {
-    case SavedSettingsNotWritten:
-        return IDS_SAVED_SETTINGS_NOT_WRITTEN;
-    case SavedSettingsNotRead:
-        return IDS_SAVED_SETTINGS_NOT_READ;
-    case DnsSetByPolicy:
-        return IDS_DNS_SET_BY_POLICY;
-    case EncryptedDnsRequired:
-        return IDS_ENCRYPTED_DNS_REQUIRED;
-    case NoAdapterConnected:
-        return IDS_NO_ADAPTER_CONNECTED;
-    case ServersNotRead:
-        return IDS_SERVERS_NOT_READ;
-    case FilterNotApplied:
-        return IDS_FILTER_NOT_APPLIED;
-    case ServersNotGivenBack:
-        return IDS_SERVERS_NOT_GIVEN_BACK;
-    }
-    return 0;
-}
-
-static void TellProblem(HWND window, LPARAM problem)
-{
-    UINT text = ProblemText(problem);
-    if (text != 0) {
-        UpdateWindow(window);
-        ShowMessageBox(window, text, MB_OK | MB_ICONWARNING);
-    }
-}
-
 // What waited for the pass now runs: a close before a click, and a catch-up only while filtering is on.
 static void StartWhatWaited(HWND window)
 {
@@ -235,6 +202,6 @@ void EndToggle(HWND window, WPARAM reachedMode, LPARAM problem)
     if (!ToggleWanted && !CloseWanted)
         ShowIdle(window);
     FollowMode(window);
-    TellProblem(window, problem);
+    TellProblem(window, static_cast<PassProblem>(problem));
     StartWhatWaited(window);
 }

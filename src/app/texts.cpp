@@ -1,4 +1,5 @@
-// The program's words, which live in the string table of the executable's resources.
+// The program's words, which live in the string table of the executable's resources, and the message
+// boxes that say them.
 #include "app/texts.h"
 
 int LoadText(UINT id, wchar_t* text, int units)
@@ -14,4 +15,39 @@ int ShowMessageBox(HWND owner, UINT id, UINT type)
     wchar_t text[256];
     LoadText(id, text, ARRAYSIZE(text));
     return MessageBoxW(owner, text, L"Nublaro", type);
+}
+
+// One sentence for each reason a pass fell short, so that a user whose click changed nothing learns why.
+static UINT ProblemText(PassProblem problem)
+{
+    switch (problem) {
+    case NoProblem:
+        break;
+    case SavedSettingsNotWritten:
+        return IDS_SAVED_SETTINGS_NOT_WRITTEN;
+    case SavedSettingsNotRead:
+        return IDS_SAVED_SETTINGS_NOT_READ;
+    case DnsSetByPolicy:
+        return IDS_DNS_SET_BY_POLICY;
+    case EncryptedDnsRequired:
+        return IDS_ENCRYPTED_DNS_REQUIRED;
+    case NoAdapterConnected:
+        return IDS_NO_ADAPTER_CONNECTED;
+    case ServersNotRead:
+        return IDS_SERVERS_NOT_READ;
+    case FilterNotApplied:
+        return IDS_FILTER_NOT_APPLIED;
+    case ServersNotGivenBack:
+        return IDS_SERVERS_NOT_GIVEN_BACK;
+    }
+    return 0;
+}
+
+void TellProblem(HWND window, PassProblem problem)
+{
+    UINT text = ProblemText(problem);
+    if (text != 0) {
+        UpdateWindow(window);
+        ShowMessageBox(window, text, MB_OK | MB_ICONWARNING);
+    }
 }
