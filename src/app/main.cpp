@@ -14,12 +14,12 @@
 // How long a second copy looks for the first one's window, which may still be starting.
 static const DWORD FirstWindowWaitMs = 5000;
 
-static int RunMessageLoop()
+static int RunMessageLoop(HWND window)
 {
     MSG message = {};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN)
-            ShowKeyboardCues(message.hwnd);
+            ShowKeyboardCues(window, message.hwnd);
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -52,5 +52,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCo
     ShowWindow(window, showCommand);
     UpdateWindow(window);
 
-    return RunMessageLoop();
+    return RunMessageLoop(window);
 }

@@ -146,10 +146,10 @@ void ShowState(HWND window)
     InvalidateRect(window, nullptr, TRUE);
 }
 
-void ShowKeyboardCues(HWND target)
+void ShowKeyboardCues(HWND window, HWND target)
 {
-    HWND window = GetAncestor(target, GA_ROOT);
-    if (KeyboardUsed || !window)
+    // A key pressed in a message box is that box's: the switch is not there to show it.
+    if (KeyboardUsed || !window || GetAncestor(target, GA_ROOT) != window)
         return;
     KeyboardUsed = true;
     InvalidateRect(GetDlgItem(window, IDC_TOGGLE), nullptr, FALSE);

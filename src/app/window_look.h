@@ -25,5 +25,6 @@ LRESULT DrawSwitch(const NMCUSTOMDRAW& draw);
 // The switch's name and check say what the window shows, for assistive technology, before both are
 // painted again.
 void ShowState(HWND window);
-// Called for every key pressed in the window: from then on, the switch shows a focus cue.
-void ShowKeyboardCues(HWND target);
+// Called for every key pressed, with the window the key went to: once one went to this window or its
+// switch, the switch shows a focus cue.
+void ShowKeyboardCues(HWND window, HWND target);

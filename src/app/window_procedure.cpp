@@ -147,7 +147,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 1;
     case WM_UPDATEUISTATE:
         if (LOWORD(wParam) == UIS_CLEAR && (HIWORD(wParam) & UISF_HIDEFOCUS))
-            ShowKeyboardCues(window);
+            ShowKeyboardCues(window, window);
         break;
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:

@@ -384,7 +384,9 @@ TEST_F(WindowProcedureTest, DrawsTheWholeSwitchWithAFocusCueOnceTheKeyboardIsUse
         return GetPixel(dc, 70, 3) == LabelInk || GetPixel(dc, 70, 4) == LabelInk;
     };
     EXPECT_FALSE(ringed()) << "with the mouse alone";
-    ShowKeyboardCues(toggle);
+    ShowKeyboardCues(window, GetDesktopWindow());
+    EXPECT_FALSE(ringed()) << "a key that went to another window";
+    ShowKeyboardCues(window, toggle);
     EXPECT_TRUE(ringed());
     SelectObject(dc, previous);
     DeleteObject(bitmap);
