@@ -2,6 +2,10 @@
 // boxes that say them.
 #include "app/texts.h"
 
+#include <strsafe.h>
+
+#include "settings/saved_settings.h"
+
 int LoadText(UINT id, wchar_t* text, int units)
 {
     int length = LoadStringW(GetModuleHandleW(nullptr), id, text, units);
@@ -10,11 +14,14 @@ int LoadText(UINT id, wchar_t* text, int units)
     return length;
 }
 
-int ShowMessageBox(HWND owner, UINT id, UINT type)
+int ShowMessageBox(HWND owner, UINT id, UINT type, const wchar_t* path)
 {
     wchar_t text[256];
     LoadText(id, text, ARRAYSIZE(text));
-    return MessageBoxW(owner, text, L"Nublaro", type);
+    wchar_t sentence[ARRAYSIZE(text) + MAX_PATH];
+    if (path)
+        StringCchPrintfW(sentence, ARRAYSIZE(sentence), text, path);
+    return MessageBoxW(owner, path ? sentence : text, L"Nublaro", type);
 }
 
 // One sentence for each reason a pass fell short, so that a user whose click changed nothing learns why.
@@ -48,6 +55,7 @@ void TellProblem(HWND window, PassProblem problem)
     UINT text = ProblemText(problem);
     if (text != 0) {
         UpdateWindow(window);
-        ShowMessageBox(window, text, MB_OK | MB_ICONWARNING);
+        // Saved settings that cannot be read are named, so that the user can look at them or move them away.
+        ShowMessageBox(window, text, MB_OK | MB_ICONWARNING, problem == SavedSettingsNotRead ? StateFilePath : nullptr);
     }
 }

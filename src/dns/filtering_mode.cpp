@@ -127,7 +127,7 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     // settings for the next switch-off.
     GatherAftermath(adapters, count, &saved, after);
     if (SavedSettingsMayGo(saved, plan, after))
-        DeleteFileW(StateFilePath); // best effort, as every clean-up
+        DeleteSavedSettings();
     FlushResolverCache();
     return SwitchOffProblem(plan, after);
 }

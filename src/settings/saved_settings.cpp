@@ -1,6 +1,6 @@
-// The saved-settings file: each adapter's DNS servers from before filtering mode, beside the executable.
+// The saved settings: the file beside the executable, and the machine-wide copy.
 //
-// The file is the only copy of the servers a user had before filtering mode, and the folder beside
+// The file holds the servers a user had before filtering mode, and the folder beside
 // the executable is often writable by programs without administrator rights. So it is never written
 // in place: the whole content goes to a new file, created exclusively, which then replaces the old one
 // in one rename. A crash leaves either the old file or the new one, and a link planted under either
@@ -10,10 +10,12 @@
 #include <stdio.h>
 #include <strsafe.h>
 
+#include "settings/machine_copy.h"
+
 wchar_t StateFilePath[MAX_PATH];
 decltype(&fgetws) FgetwsProc = fgetws;
 
-static const int LineUnits = 576;
+static const int LineUnits = SavedLineUnits;
 
 static bool WriteUtf8(HANDLE file, const wchar_t* text)
 {
@@ -35,18 +37,15 @@ static bool WriteContent(HANDLE file, const SavedSettings& saved)
         return false;
 
     for (int i = 0; i < saved.RowCount; ++i) {
-        const SavedRow& savedRow = saved.Rows[i];
         wchar_t row[LineUnits];
-        if (FAILED(StringCchPrintfW(row, ARRAYSIZE(row), L"%ls|%ls|%ls\r\n", savedRow.Name, savedRow.Ipv4Servers,
-                                    savedRow.Ipv6Servers)))
-            return false;
-        if (!WriteUtf8(file, row))
+        if (!FormatSavedRow(saved.Rows[i], row, ARRAYSIZE(row)) || FAILED(StringCchCatW(row, ARRAYSIZE(row), L"\r\n")) ||
+            !WriteUtf8(file, row))
             return false;
     }
     return true;
 }
 
-bool WriteSavedSettings(const SavedSettings& saved)
+static bool WriteSavedFile(const SavedSettings& saved)
 {
     wchar_t temporaryPath[MAX_PATH];
     if (StateFilePath[0] == L'\0' ||
@@ -94,96 +93,73 @@ static SavedFileState ProbeSavedFile(const wchar_t* path)
     return read == 2 && mark[0] == 0xFE && mark[1] == 0xFF ? SavedFileBigEndian : SavedFileReadable;
 }
 
-// Whether the piece of a line just read stops inside its last field: a line longer than the buffer
-// goes on in the next piece, and unless that begins with a "," or the line end, mid-element.
-static bool LastFieldWasCut(const wchar_t* piece, FILE* file)
-{
-    if (wcschr(piece, L'\n'))
-        return false;
-    wint_t next = fgetwc(file);
-    if (next == WEOF)
-        return false;
-    ungetwc(next, file);
-    return next != L',' && next != L'\n' && next != L'\r';
-}
-
-// A list cut to its buffer, or where its line was read in pieces, loses the element the cut splits:
-// its first part could read as another valid address ("10.0.0.123" as "10.0.0.12").
-static void CopyWholeElements(wchar_t* out, const wchar_t* list, bool goesOn)
-{
-    bool split = wcslen(list) >= SavedListUnits ? list[SavedListUnits - 1] != L',' : goesOn;
-    StringCchCopyW(out, SavedListUnits, list);
-    if (split) {
-        wchar_t* lastComma = wcsrchr(out, L',');
-        *(lastComma ? lastComma : out) = L'\0';
-    }
-}
-
-// A row is "name|ipv4|ipv6"; the IPv6 list takes the rest of the line, "|" included. Fields are
-// stored as they stand, cut to their buffers without a split address.
-static bool ParseRow(wchar_t* line, bool lastFieldWasCut, SavedRow* row)
-{
-    line[wcscspn(line, L"\r\n")] = L'\0';
-    wchar_t* firstBar = wcschr(line, L'|');
-    if (!firstBar)
-        return false;
-    wchar_t* secondBar = wcschr(firstBar + 1, L'|');
-    if (!secondBar)
-        return false;
-    *firstBar = L'\0';
-    *secondBar = L'\0';
-
-    ZeroMemory(row, sizeof(*row));
-    StringCchCopyW(row->Name, ARRAYSIZE(row->Name), line);
-    CopyWholeElements(row->Ipv4Servers, firstBar + 1, false);
-    CopyWholeElements(row->Ipv6Servers, secondBar + 1, lastFieldWasCut);
-    return true;
-}
-
-// The next line, or the next piece of a longer one; null at the end of the file, and when a read fails
-// (another program's byte-range lock, a cloud file that cannot be fetched, a disk error), which must
-// never pass for the end: the rows after it would be lost.
+// The next line whole; null at the end of the file, and when a read fails (another program's byte-range
+// lock, a cloud file that cannot be fetched, a disk error) or the line is longer than any row this
+// program writes. Neither must pass for the end: the rows after it would be lost.
 static wchar_t* ReadLine(wchar_t* line, FILE* file, bool* failed)
 {
     wchar_t* read = FgetwsProc(line, LineUnits, file);
     if (!read && !feof(file))
         *failed = true;
-    return read;
+    if (read && !wcschr(read, L'\n'))
+        *failed |= fgetwc(file) != WEOF;
+    return *failed ? nullptr : read;
 }
 
-// A read that fails midway makes the whole file unreadable, never a shorter one.
+// Anything but saved settings read whole makes the file unreadable: one whose header a user deleted, or
+// that an editor saved in another encoding, holds servers all the same, and must be neither replaced
+// nor taken for none.
 static SavedSettingsState ReadRows(FILE* file, SavedSettings* saved)
 {
     wchar_t line[LineUnits];
     bool failed = false;
-    SavedSettingsState state = NoSavedSettings;
-    if (ReadLine(line, file, &failed) && wcsstr(line, L"#v2")) {
-        state = SavedSettingsRead;
-        while (saved->RowCount < MaxSavedRows && ReadLine(line, file, &failed)) {
-            if (ParseRow(line, LastFieldWasCut(line, file), &saved->Rows[saved->RowCount]))
-                ++saved->RowCount;
-        }
+    if (!ReadLine(line, file, &failed) || !wcsstr(line, L"#v2"))
+        return SavedSettingsUnreadable;
+    while (saved->RowCount < MaxSavedRows && ReadLine(line, file, &failed)) {
+        SavedRowParse parse = ParseSavedRow(line, &saved->Rows[saved->RowCount]);
+        failed |= parse == UnknownFields;
+        saved->RowCount += parse == SavedRowRead;
     }
     failed |= ferror(file) != 0;
-    return failed ? SavedSettingsUnreadable : state;
+    return failed ? SavedSettingsUnreadable : SavedSettingsRead;
 }
 
+static SavedSettingsState ReadSavedFile(SavedSettings* saved)
+{
+    SavedFileState file = ProbeSavedFile(StateFilePath);
+    if (file == SavedFileMissing)
+        return NoSavedSettings;
+    if (file != SavedFileReadable)
+        return SavedSettingsUnreadable;
+    FILE* stream = _wfopen(StateFilePath, L"r, ccs=UTF-8");
+    if (!stream)
+        return SavedSettingsUnreadable; // locked since the probe
+    SavedSettingsState state = ReadRows(stream, saved);
+    fclose(stream);
+    return state;
+}
+
+bool WriteSavedSettings(const SavedSettings& saved)
+{
+    return WriteSavedFile(saved) && WriteMachineCopy(saved);
+}
+
+// The file holds what the user reads and may have edited: its rows come first.
 void LoadSavedSettings(SavedSettings* saved)
 {
     saved->RowCount = 0;
-    saved->State = NoSavedSettings;
-    SavedFileState file = ProbeSavedFile(StateFilePath);
-    if (file == SavedFileUnreadable)
-        saved->State = SavedSettingsUnreadable;
-    if (file != SavedFileReadable)
-        return;
-    FILE* stream = _wfopen(StateFilePath, L"r, ccs=UTF-8");
-    if (!stream) {
-        saved->State = SavedSettingsUnreadable; // locked since the probe
-        return;
+    saved->State = ReadSavedFile(saved);
+    if (saved->State != SavedSettingsUnreadable) {
+        SavedSettingsState copy = MergeMachineCopy(saved);
+        if (copy != NoSavedSettings)
+            saved->State = copy;
     }
-    saved->State = ReadRows(stream, saved);
-    fclose(stream);
     if (saved->State != SavedSettingsRead)
         saved->RowCount = 0;
+}
+
+void DeleteSavedSettings()
+{
+    DeleteFileW(StateFilePath);
+    DeleteMachineCopy();
 }

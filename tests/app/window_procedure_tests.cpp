@@ -195,8 +195,17 @@ TEST_F(WindowProcedureTest, ShowsOffAfterASwitchOnThatChangedNothing)
     Click();
     ASSERT_TRUE(PumpUntilIdle());
     EXPECT_EQ(CurrentMode, FilteringOff);
+
+    PresentNewAdapters(Adapters, 1);
+    WriteBytes(savedPath, "{A}|192.0.2.53|\r\n"); // its first line deleted by hand
+    Click();
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(CurrentMode, FilteringOff);
     expectedBoxes = {L"No se pudieron guardar sus servidores DNS en nublaro.txt, así que no se ha cambiado nada.",
-                     L"No hay ningún adaptador de red conectado."};
+                     L"No hay ningún adaptador de red conectado.",
+                     L"No se pudieron leer los servidores guardados en " + savedPath +
+                         L": otro programa lo tiene abierto, o no tiene el formato de Nublaro. No se ha cambiado "
+                         L"nada; revise ese archivo."};
 }
 
 TEST_F(WindowProcedureTest, HearsOfTheEndOfAPassEvenWhenPostingFailsAtFirst)

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "settings/machine_copy.h"
 #include "settings/saved_settings.h"
 #include "support/files.h"
 #include "support/scoped_override.h"
@@ -24,12 +25,14 @@ protected:
         path = folder + L"\\nublaro.txt";
         temporary = path + L".tmp";
         wcscpy(StateFilePath, path.c_str());
-        memset(&saved, 0xAB, sizeof(saved));
+        memset(static_cast<void*>(&saved), 0xAB, sizeof(saved));
+        DeleteMachineCopy();
     }
     void TearDown() override
     {
         RemoveTestFolder(folder);
         StateFilePath[0] = L'\0';
+        DeleteMachineCopy();
     }
 
     // The rows read, or the state of saved settings that could not be read.
@@ -55,40 +58,50 @@ TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
         {L"{AAAA}", L"10.0.0.1,10.0.0.2", L"fd00::1"},
         {L"{BBBB}", L"", L""},
         {L"Wi-Fi \u00f1", L"192.168.1.1", L""},
+        {L"{CCCC}", L"10.1.1.1,10.1.1.2", L"fd00::1", true, true},
     });
     ASSERT_TRUE(WriteSavedSettings(written));
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n"
                                "{AAAA}|10.0.0.1,10.0.0.2|fd00::1\r\n"
                                "{BBBB}||\r\n"
-                               "Wi-Fi \xC3\xB1|192.168.1.1|\r\n");
+                               "Wi-Fi \xC3\xB1|192.168.1.1|\r\n"
+                               "{CCCC}|10.1.1.1,10.1.1.2|fd00::1|ipv4-restore-pending|ipv6-restore-pending\r\n");
     EXPECT_FALSE(FileExists(temporary));
 
-    ASSERT_EQ(Load(), 3);
-    for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(Load(), 4);
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         EXPECT_STREQ(rows[i].Name, written.Rows[i].Name);
         EXPECT_STREQ(rows[i].Ipv4Servers, written.Rows[i].Ipv4Servers);
         EXPECT_STREQ(rows[i].Ipv6Servers, written.Rows[i].Ipv6Servers);
+        EXPECT_EQ(rows[i].Ipv4RestorePending, i == 3);
+        EXPECT_EQ(rows[i].Ipv6RestorePending, i == 3);
     }
-    EXPECT_EQ(rows[3].Name[0], 0xABAB) << "rows after the last are not touched";
+    EXPECT_EQ(rows[4].Name[0], 0xABAB) << "rows after the last are not touched";
 }
 
-TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLine)
+// A file that is there but is not saved settings read whole (-2) may hold servers all the same.
+TEST_F(SavedSettingsTest, FindsTheHeaderAnywhereOnTheFirstLineAndTakesAnyOtherFileForUnreadable)
 {
+    const std::string longRow = "{long}|1.1.1.1|" + std::string(SavedLineUnits, 'c');
     const struct {
-        const char* bytes;
+        std::string bytes;
         int expected;
     } cases[] = {
         {"\xEF\xBB\xBFxx#v2yy\r\n", 0},
         {"#v2", 0},
         {"#v2\n", 0},
-        {"#v1\r\n{A}|1.1.1.1|\r\n", -1},
-        {"\r\n#v2\r\n", -1},
-        {"", -1},
-        {"\xEF\xBB\xBF", -1},
+        {"#v1\r\n{A}|1.1.1.1|\r\n", -2},
+        {"\r\n#v2\r\n", -2},
+        {"{A}|1.1.1.1|\r\n", -2}, // its first line deleted by hand
+        {"", -2},
+        {"\xEF\xBB\xBF", -2},
+        {"#v2\r\n{A}|1.1.1.1|fd00::1|extra\r\n", -2}, // a field of a later version
+        {"#v2\r\n" + longRow + "\r\n", -2},
+        {"#v2\r\n" + longRow, -2},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
+        SCOPED_TRACE(c.bytes.substr(0, 40));
         EXPECT_EQ(LoadFrom(c.bytes), c.expected);
     }
     DeleteFileW(path.c_str());
@@ -101,7 +114,7 @@ TEST_F(SavedSettingsTest, ReadsRowsByTheirBars)
                        "no bars at all\r\n"
                        "{one}|bar\r\n"
                        "||\r\n"
-                       "{four}|1.1.1.1|fd00::1|extra\n"
+                       "{four}|1.1.1.1|fd00::1\n"
                        "{lf}|2.2.2.2|\n"
                        " {blank} | 3.3.3.3 ;x| y \r\n"),
               4);
@@ -110,7 +123,7 @@ TEST_F(SavedSettingsTest, ReadsRowsByTheirBars)
     EXPECT_STREQ(rows[0].Ipv6Servers, L"");
     EXPECT_STREQ(rows[1].Name, L"{four}");
     EXPECT_STREQ(rows[1].Ipv4Servers, L"1.1.1.1");
-    EXPECT_STREQ(rows[1].Ipv6Servers, L"fd00::1|extra");
+    EXPECT_STREQ(rows[1].Ipv6Servers, L"fd00::1");
     EXPECT_STREQ(rows[2].Name, L"{lf}");
     EXPECT_STREQ(rows[2].Ipv4Servers, L"2.2.2.2");
     EXPECT_STREQ(rows[2].Ipv6Servers, L"");
@@ -142,19 +155,6 @@ TEST_F(SavedSettingsTest, CutsFieldsToTheirBuffersWithoutSplittingAnAddress)
     EXPECT_EQ(std::wstring(rows[0].Ipv6Servers), whole + L",10.0.0.12") << "a list of 255 units is whole";
 }
 
-TEST_F(SavedSettingsTest, ReadsALongLineInPiecesOfTheLineBuffer)
-{
-    // 575 units per piece: the first piece is a row with a cut IPv6 list, the rest has no bar.
-    std::string longRow = "{long}|1.1.1.1|" + std::string(1000, 'c');
-    ASSERT_EQ(LoadFrom("#v2\r\n" + longRow + "\r\n{next}|2.2.2.2|\r\n"), 2);
-    EXPECT_STREQ(rows[0].Name, L"{long}");
-    EXPECT_STREQ(rows[0].Ipv6Servers, L"") << "the element that the cut splits is dropped";
-    EXPECT_STREQ(rows[1].Name, L"{next}");
-
-    std::string farHeader = std::string(575, ' ') + "#v2\r\n";
-    EXPECT_EQ(LoadFrom(farHeader), -1) << "the header test sees the first piece only";
-}
-
 TEST_F(SavedSettingsTest, ReadsUtf16LittleEndianLikeUtf8AndRefusesBigEndian)
 {
     std::wstring text = L"#v2\r\n{\u00f1}|1.1.1.1|fd00::1\r\n";
@@ -170,7 +170,7 @@ TEST_F(SavedSettingsTest, ReadsUtf16LittleEndianLikeUtf8AndRefusesBigEndian)
     EXPECT_STREQ(rows[0].Name, L"{\u00f1}");
     EXPECT_STREQ(rows[0].Ipv6Servers, L"fd00::1");
 
-    EXPECT_EQ(LoadFrom(bigEndian), -1);
+    EXPECT_EQ(LoadFrom(bigEndian), -2);
 }
 
 // Reads fail after the open where another program holds a byte-range lock, a cloud file cannot be
@@ -261,4 +261,33 @@ TEST_F(SavedSettingsTest, NeverWritesThroughASymbolicLink)
     EXPECT_TRUE(WriteSavedSettings(records));
     EXPECT_EQ(ReadBytes(victim), "keep");
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n{A}|10.0.0.1|\r\n");
+}
+
+// A copy started from another folder, or after the first folder was deleted, finds the servers in the
+// machine-wide copy. Where the file and the copy disagree, no row of either is lost: the file's come
+// first, as the user reads and may have edited them.
+TEST_F(SavedSettingsTest, KeepsAMachineWideCopyThatEveryCopyOfTheProgramReads)
+{
+    ASSERT_TRUE(WriteSavedSettings(Rows({{L"{A}", L"10.0.0.1", L"", true}, {L"{C}", L"10.0.0.3", L""}})));
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(Load(), 2);
+    EXPECT_STREQ(rows[0].Name, L"{A}");
+    EXPECT_TRUE(rows[0].Ipv4RestorePending);
+    EXPECT_STREQ(rows[1].Ipv4Servers, L"10.0.0.3");
+
+    WriteBytes(path, "#v2\r\n{a}|10.9.9.9|\r\n{B}|10.0.0.2|\r\n");
+    ASSERT_EQ(Load(), 3);
+    EXPECT_STREQ(rows[0].Ipv4Servers, L"10.9.9.9");
+    EXPECT_STREQ(rows[1].Name, L"{B}");
+    EXPECT_STREQ(rows[2].Name, L"{C}");
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, MachineCopyKeyPath, 0, KEY_SET_VALUE, &key), ERROR_SUCCESS);
+    RegSetValueExW(key, L"2", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&key), 4);
+    RegCloseKey(key);
+    EXPECT_EQ(Load(), -2) << "a copy this version cannot read";
+
+    DeleteSavedSettings();
+    EXPECT_FALSE(FileExists(path));
+    EXPECT_EQ(Load(), -1);
 }

@@ -4,6 +4,7 @@
 #include "support/test_machine.h"
 
 #include "app/system_paths.h"
+#include "settings/machine_copy.h"
 #include "support/files.h"
 #include "support/netsh_log.h"
 
@@ -35,6 +36,7 @@ void TestMachineTest::SetUp()
     folder = CreateTestFolder();
     savedPath = folder + L"\\nublaro.txt";
     wcscpy(StateFilePath, savedPath.c_str());
+    DeleteMachineCopy();
     StartNetshLog();
     UseCountingDnsClient();
     if (!HasFatalFailure())
@@ -45,4 +47,5 @@ void TestMachineTest::TearDown()
 {
     if (!folder.empty())
         RemoveTestFolder(folder);
+    DeleteMachineCopy();
 }
