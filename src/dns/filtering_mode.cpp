@@ -128,6 +128,8 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     GatherAftermath(adapters, count, &saved, after);
     if (SavedSettingsMayGo(saved, plan, after))
         DeleteSavedSettings();
+    else if (RecordPendingRestores(plan, after, saved))
+        WriteSavedSettings(saved); // best effort: the user is told the servers did not all come back
     FlushResolverCache();
     return SwitchOffProblem(plan, after);
 }

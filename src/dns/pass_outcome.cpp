@@ -42,10 +42,14 @@ static bool RestoresTookEffect(const SwitchingPlan& plan, const PassAftermath& a
 }
 
 // A saved list of automatic servers is not needed: without it, automatic servers are what comes back.
-// A family that cannot be read may still hold the filter.
-static bool FamilyNeedsRow(const wchar_t* now, NameServerState state, const wchar_t* saved)
+// A family that cannot be read may still hold the filter; one whose restore was cut short holds a part
+// of its list until it reads back whole.
+static bool FamilyNeedsRow(const AdapterRecord& now, IpFamily family, const SavedRow& row)
 {
-    return (state == ServersUnreadable || IsFilterList(now)) && !IsAutomatic(saved);
+    FamilyView view = Family(now, family);
+    SavedFamily saved = Family(row, family);
+    bool cutShort = saved.RestorePending && !TookEffect(family, saved.Servers, now);
+    return (view.State == ServersUnreadable || IsFilterList(view.Servers) || cutShort) && !IsAutomatic(saved.Servers);
 }
 
 // A row that names no adapter listed here and no interface key of this machine is another machine's
@@ -66,11 +70,34 @@ bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, c
     for (int i = 0; i < saved.RowCount; ++i) {
         const SavedRow& row = saved.Rows[i];
         const AdapterRecord& now = after.RowInterfaces[i];
-        if (!BelongsHere(row, now, after) || FamilyNeedsRow(now.Ipv4Servers, now.Ipv4State, row.Ipv4Servers) ||
-            FamilyNeedsRow(now.Ipv6Servers, now.Ipv6State, row.Ipv6Servers))
+        if (!BelongsHere(row, now, after) || FamilyNeedsRow(now, Ipv4Family, row) || FamilyNeedsRow(now, Ipv6Family, row))
             return false;
     }
     return true;
+}
+
+static bool MarkRestore(SavedRow& row, IpFamily family, const AdapterRecord& now)
+{
+    bool pending = !TookEffect(family, Family(row, family).Servers, now);
+    bool& mark = family == Ipv4Family ? row.Ipv4RestorePending : row.Ipv6RestorePending;
+    bool changed = mark != pending;
+    mark = pending;
+    return changed;
+}
+
+bool RecordPendingRestores(const SwitchingPlan& plan, const PassAftermath& after, SavedSettings& saved)
+{
+    bool changed = false;
+    for (int i = 0; i < plan.ChangeCount; ++i) {
+        const FamilyChange& change = plan.Changes[i];
+        if (change.Row >= 0)
+            changed |= MarkRestore(saved.Rows[change.Row], change.Family, after.RowInterfaces[change.Row]);
+    }
+    for (int i = 0; i < plan.KeyChangeCount; ++i) {
+        const KeyChange& change = plan.KeyChanges[i];
+        changed |= MarkRestore(saved.Rows[change.Row], change.Family, after.RowInterfaces[change.Row]);
+    }
+    return changed;
 }
 
 // Whether a family of an adapter the pass saw is one for which holds is true.

@@ -18,6 +18,11 @@ struct PassAftermath {
 // Whether the saved settings may go after a switch-off that carried out this plan.
 bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, const PassAftermath& after);
 
+// After a switch-off that keeps the saved settings: marks each family the pass restored by its row's
+// interface as it reads now, pending until it reads back as its saved list, so that a part of the list
+// that a restore cut short is never taken for the user's own. Returns whether a mark changed.
+bool RecordPendingRestores(const SwitchingPlan& plan, const PassAftermath& after, SavedSettings& saved);
+
 // Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
 PassProblem PolicyProblem(const DnsClientPolicy& policy);
 PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);

@@ -22,9 +22,16 @@ static int FindRow(const SavedSettings& saved, const wchar_t* name)
     return -1;
 }
 
-static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const wchar_t* servers)
+SavedFamily Family(const SavedRow& row, IpFamily family)
 {
-    plan.Changes[plan.ChangeCount++] = {adapter, family, servers};
+    if (family == Ipv4Family)
+        return {row.Ipv4Servers, row.Ipv4RestorePending};
+    return {row.Ipv6Servers, row.Ipv6RestorePending};
+}
+
+static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const wchar_t* servers, int row)
+{
+    plan.Changes[plan.ChangeCount++] = {adapter, family, servers, row};
 }
 
 // Saved settings that exist but cannot be read may hold the only copy of the user's servers: a pass
@@ -50,15 +57,17 @@ static int FindOrAddRow(SavedSettings& saved, SwitchingPlan& plan, const wchar_t
 }
 
 // A list that is the filter's is never the user's own: it never replaces a saved list, and a new row
-// keeps it as automatic servers. Neither does one that cannot be read. Any other list is saved as it
-// is now, its address literals only, so that servers the user set since come back rather than older
-// ones. Returns whether the saved list changed.
-static bool SaveFamily(const wchar_t* current, NameServerState state, wchar_t* saved)
+// keeps it as automatic servers. Neither does one that cannot be read, nor the part of a saved list that
+// a restore cut short left. Any other list is saved as it is now, its address literals only, so that
+// servers the user set since come back rather than older ones. Returns whether the saved list changed.
+static bool SaveFamily(const AdapterRecord& adapter, IpFamily family, SavedRow& row)
 {
-    if (state == ServersUnreadable || IsFilterList(current))
+    FamilyView current = Family(adapter, family);
+    if (current.State == ServersUnreadable || IsFilterList(current.Servers) || Family(row, family).RestorePending)
         return false;
     DnsServerList own;
-    KeepAddressLiterals(current, own);
+    KeepAddressLiterals(current.Servers, own);
+    wchar_t* saved = family == Ipv4Family ? row.Ipv4Servers : row.Ipv6Servers;
     if (wcscmp(saved, own) == 0)
         return false;
     StringCchCopyW(saved, DnsServerListUnits, own);
@@ -76,15 +85,16 @@ static bool MayFilter(const AdapterRecord& adapter, IpFamily family)
 // Only an adapter whose servers are in the saved settings is switched on: one that full saved settings
 // have no room for keeps its servers, since filtering it would leave nothing to give back.
 // The adapter's servers into its row, then the filter for every family that may have it.
-static void SaveAndFilter(const AdapterRecord* adapters, int adapter, SavedRow& row, SwitchingPlan& plan)
+static void SaveAndFilter(const AdapterRecord* adapters, int adapter, SavedSettings& saved, int row,
+                          SwitchingPlan& plan)
 {
     const AdapterRecord& record = adapters[adapter];
-    plan.RowsChanged |= SaveFamily(record.Ipv4Servers, record.Ipv4State, row.Ipv4Servers);
-    plan.RowsChanged |= SaveFamily(record.Ipv6Servers, record.Ipv6State, row.Ipv6Servers);
+    plan.RowsChanged |= SaveFamily(record, Ipv4Family, saved.Rows[row]);
+    plan.RowsChanged |= SaveFamily(record, Ipv6Family, saved.Rows[row]);
     if (MayFilter(record, Ipv4Family))
-        AddChange(plan, adapter, Ipv4Family, FilterServerListIpv4);
+        AddChange(plan, adapter, Ipv4Family, FilterServerListIpv4, row);
     if (MayFilter(record, Ipv6Family))
-        AddChange(plan, adapter, Ipv6Family, FilterServerListIpv6);
+        AddChange(plan, adapter, Ipv6Family, FilterServerListIpv6, row);
 }
 
 SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
@@ -95,7 +105,7 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Save
     for (int i = 0; i < adapterCount; ++i) {
         int row = FindOrAddRow(saved, plan, adapters[i].Name);
         if (row >= 0)
-            SaveAndFilter(adapters, i, saved.Rows[row], plan);
+            SaveAndFilter(adapters, i, saved, row, plan);
     }
     return plan;
 }
@@ -115,9 +125,16 @@ SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, Saved
             continue;
         int row = FindOrAddRow(saved, plan, adapter.Name);
         if (row >= 0)
-            SaveAndFilter(adapters, i, saved.Rows[row], plan);
+            SaveAndFilter(adapters, i, saved, row, plan);
     }
     return plan;
+}
+
+// Whether a family holds what filtering put there: the filter, or a part of its saved list that a restore
+// cut short left, which is not the user's choice either.
+static bool IsFilteringsDoing(const wchar_t* servers, const SavedRow* row, IpFamily family)
+{
+    return IsFilterList(servers) || (row && Family(*row, family).RestorePending);
 }
 
 // A dock's or USB adapter unplugged while filtered keeps the filter in its keys, and would use it again
@@ -129,11 +146,21 @@ static void PlanKeyChanges(const AdapterRecord* adapters, int adapterCount, cons
         if (FindAdapter(adapters, adapterCount, saved.Rows[i].Name) >= 0)
             continue;
         const AdapterRecord& keys = rowInterfaces[i];
-        if (keys.Ipv4State == ServersRead && IsFilterList(keys.Ipv4Servers))
+        if (keys.Ipv4State == ServersRead && IsFilteringsDoing(keys.Ipv4Servers, &saved.Rows[i], Ipv4Family))
             plan.KeyChanges[plan.KeyChangeCount++] = {i, Ipv4Family, saved.Rows[i].Ipv4Servers};
-        if (keys.Ipv6State == ServersRead && IsFilterList(keys.Ipv6Servers))
+        if (keys.Ipv6State == ServersRead && IsFilteringsDoing(keys.Ipv6Servers, &saved.Rows[i], Ipv6Family))
             plan.KeyChanges[plan.KeyChangeCount++] = {i, Ipv6Family, saved.Rows[i].Ipv6Servers};
     }
+}
+
+static void PlanRestore(const AdapterRecord* adapters, int adapter, IpFamily family, const SavedSettings& saved,
+                        int row, SwitchingPlan& plan)
+{
+    FamilyView view = Family(adapters[adapter], family);
+    const SavedRow* savedRow = row >= 0 ? &saved.Rows[row] : nullptr;
+    if (view.InterfaceIndex == 0 || !IsFilteringsDoing(view.Servers, savedRow, family))
+        return;
+    AddChange(plan, adapter, family, savedRow ? Family(*savedRow, family).Servers : L"", row);
 }
 
 // Only families that filtering has get their saved servers back: one the user has changed since is
@@ -149,10 +176,8 @@ SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, con
         int row = FindRow(saved, adapters[i].Name);
         if (row < 0 && cause == WindowClosing)
             continue;
-        if (FamilyIsFiltered(adapters[i], Ipv4Family))
-            AddChange(plan, i, Ipv4Family, row >= 0 ? saved.Rows[row].Ipv4Servers : L"");
-        if (FamilyIsFiltered(adapters[i], Ipv6Family))
-            AddChange(plan, i, Ipv6Family, row >= 0 ? saved.Rows[row].Ipv6Servers : L"");
+        PlanRestore(adapters, i, Ipv4Family, saved, row, plan);
+        PlanRestore(adapters, i, Ipv6Family, saved, row, plan);
     }
     PlanKeyChanges(adapters, adapterCount, saved, rowInterfaces, plan);
     return plan;

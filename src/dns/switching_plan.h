@@ -11,6 +11,7 @@ struct FamilyChange {
     int Adapter;
     IpFamily Family;
     const wchar_t* Servers;
+    int Row; // the adapter's saved row; -1 for none
 };
 
 const int MaxFamilyChanges = 2 * MaxAdapters;
@@ -44,6 +45,13 @@ struct SwitchingPlan {
     int KeyChangeCount;
     KeyChange KeyChanges[2 * MaxSavedRows];
 };
+
+// One family of a saved row: its list, and whether a restore of it was cut short.
+struct SavedFamily {
+    const wchar_t* Servers;
+    bool RestorePending;
+};
+SavedFamily Family(const SavedRow& row, IpFamily family);
 
 // A click asks for the filter to go from every adapter; closing the window gives back only what the
 // saved settings hold, since a filter without a row may well have been put there by the user.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dns/filtering_mode.h"
+#include "settings/machine_copy.h"
 #include "support/fake_adapters.h"
 #include "support/fake_dns_settings.h"
 #include "support/files.h"
@@ -85,6 +86,18 @@ TEST_F(FilteringModeTest, ChangesNothingWhileTheSavedSettingsCannotBeRead)
 
     DisableFilteringMode(SwitchedOffByUser);
     ExpectSeededServers();
+}
+
+// As a newer download started from another folder finds it, or a copy after the first folder was deleted.
+TEST_F(FilteringModeTest, GivesTheServersBackWithoutTheFileBesideTheExecutable)
+{
+    EnableFilteringMode();
+    DeleteFileW(savedPath.c_str());
+    DisableFilteringMode(SwitchedOffByUser);
+    ExpectSeededServers();
+    HKEY copy;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, MachineCopyKeyPath, 0, KEY_READ, &copy), ERROR_FILE_NOT_FOUND)
+        << "the machine-wide copy goes with the saved settings";
 }
 
 TEST_F(FilteringModeTest, SwitchesNothingOnWhenThePreviousServersCannotBeSaved)

@@ -47,7 +47,7 @@ struct PassCase {
     const char* What;
     Pass Kind;
     std::vector<Interface> Machine;
-    const wchar_t* Saved;    // the saved settings' rows as the file holds them, "name|ipv4|ipv6\n" each
+    const wchar_t* Saved;    // the saved settings' rows as the file holds them, "name|ipv4|ipv6[|marks]\n" each
     const wchar_t* Written;  // the rows the saved settings are rewritten with; null: they are left as they are
     const wchar_t* Changes;  // in order
     const wchar_t* ReadBack; // the families that read back otherwise than before the pass, once it is done
@@ -87,6 +87,8 @@ static const PassCase Cases[] = {
      L"R1/4=filter", L"R1/4=filter", false, FilterNotApplied},
     {"a switch-on that could not reach every adapter says so", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", L"A/4=filter", false, FilterNotApplied, AdapterListCut},
+    {"the row of a restore cut short stays as it is", SwitchOn, {{L"A", Ipv4Only, L"10.1.1.1", L""}},
+     L"A|10.1.1.1,10.1.1.2||ipv4-restore-pending\n", nullptr, L"A/4=filter", L"A/4=filter"},
     {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", L"", false, FilterNotApplied},
 
@@ -117,11 +119,25 @@ static const PassCase Cases[] = {
      L"a|10.1.1.1|\nA|10.2.2.2|\n", nullptr, L"A/4=10.1.1.1", L"A/4=10.1.1.1", true},
     {"locked saved settings stop every change and stay", SwitchOff, {{L"A", Both, FILTER4, L""}}, LockedSavedSettings,
      nullptr, L"", L"", false, SavedSettingsNotRead},
-    {"a restore that did not take effect keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
-     L"A|10.1.1.1|\n", nullptr, L"A/4=10.1.1.1", L"", false, ServersNotGivenBack},
+    {"a restore that did not take effect keeps the saved settings, and marks it", SwitchOff,
+     {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", L"A|10.1.1.1||ipv4-restore-pending\n", L"A/4=10.1.1.1", L"",
+     false, ServersNotGivenBack},
     {"so does one that took effect in part, as after a failed \"add\" line or a power cut between two lines",
-     SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n", nullptr, L"A/4=10.1.1.1,10.1.1.2",
-     L"A/4=10.1.1.1", false, ServersNotGivenBack},
+     SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1,10.1.1.2|\n",
+     L"A|10.1.1.1,10.1.1.2||ipv4-restore-pending\n", L"A/4=10.1.1.1,10.1.1.2", L"A/4=10.1.1.1", false,
+     ServersNotGivenBack},
+    {"the next switch-off finishes a restore cut short: its part of the list is not the user's own", SwitchOff,
+     {{L"A", Ipv4Only, L"10.1.1.1", L""}}, L"A|10.1.1.1,10.1.1.2||ipv4-restore-pending\n", nullptr,
+     L"A/4=10.1.1.1,10.1.1.2", L"A/4=10.1.1.1,10.1.1.2", true},
+    {"a mark goes once its family reads back whole, and stays while it does not", SwitchOff,
+     {{L"A", Both, L"10.1.1.1", FILTER6}}, L"A|10.1.1.1,10.1.1.2|fd00::53|ipv4-restore-pending\n",
+     L"A|10.1.1.1,10.1.1.2|fd00::53|ipv6-restore-pending\n", L"A/4=10.1.1.1,10.1.1.2 A/6=fd00::53",
+     L"A/4=10.1.1.1,10.1.1.2", false, ServersNotGivenBack},
+    {"so does a close", Close, {{L"A", Ipv4Only, L"10.1.1.1", L""}}, L"A|10.1.1.1,10.1.1.2||ipv4-restore-pending\n",
+     nullptr, L"A/4=10.1.1.1,10.1.1.2", L"A/4=10.1.1.1,10.1.1.2", true},
+    {"and so do the keys of an adapter that is gone", SwitchOff, {{L"Dock", Unlisted, L"10.1.1.1", L""}},
+     L"Dock|10.1.1.1,10.1.1.2||ipv4-restore-pending\n", nullptr, L"Dock/4 keys=10.1.1.1,10.1.1.2",
+     L"Dock/4=10.1.1.1,10.1.1.2", true},
     {"so does a netsh that did not finish", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}}, L"A|10.1.1.1|\n", nullptr,
      L"A/4=10.1.1.1", L"A/4=10.1.1.1", false, ServersNotGivenBack, NetshDidNotFinish},
     {"a restore stored in another form of the same addresses, as Windows may store IPv6, took effect", SwitchOff,
@@ -135,7 +151,8 @@ static const PassCase Cases[] = {
     {"so does one with automatic servers saved", SwitchOff, {{L"Dock", Unlisted, FILTER4, FILTER6}},
      L"Dock|,; |\n", nullptr, L"Dock/4 keys=,;  Dock/6 keys=", L"Dock/4= Dock/6=", true},
     {"keys that could not be written keep the saved settings", SwitchOff, {{L"Dock", Unlisted, FILTER4, L""}},
-     L"Dock|198.51.100.7|\n", nullptr, L"Dock/4 keys=198.51.100.7", L"", false, ServersNotGivenBack},
+     L"Dock|198.51.100.7|\n", L"Dock|198.51.100.7||ipv4-restore-pending\n", L"Dock/4 keys=198.51.100.7", L"", false,
+     ServersNotGivenBack},
     {"an unbound family that names the filter keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, FILTER6}},
      L"A|192.0.2.53|fd00::53\n", nullptr, L"A/4=192.0.2.53", L"A/4=192.0.2.53"},
     {"a list written by hand goes into the keys as the applier takes it", SwitchOff,
@@ -172,23 +189,18 @@ static void ReadRows(const wchar_t* text, SavedSettings* saved)
     *saved = {};
     saved->State = text == NoFile ? NoSavedSettings : text == LockedSavedSettings ? SavedSettingsUnreadable
                                                                                     : SavedSettingsRead;
-    for (const wchar_t* line = text; saved->State == SavedSettingsRead && *line; line = wcschr(line, L'\n') + 1) {
-        const wchar_t* bar = wcschr(line, L'|');
-        const wchar_t* secondBar = wcschr(bar + 1, L'|');
-        const wchar_t* end = wcschr(line, L'\n');
-        SavedRow& row = saved->Rows[saved->RowCount++];
-        wcsncpy(row.Name, std::wstring(line, bar).c_str(), SavedNameUnits - 1);
-        wcsncpy(row.Ipv4Servers, std::wstring(bar + 1, secondBar).c_str(), SavedListUnits - 1);
-        wcsncpy(row.Ipv6Servers, std::wstring(secondBar + 1, end).c_str(), SavedListUnits - 1);
-    }
+    std::wistringstream lines(saved->State == SavedSettingsRead ? text : L"");
+    for (std::wstring line; std::getline(lines, line);)
+        ASSERT_EQ(ParseSavedRow(&line[0], &saved->Rows[saved->RowCount++]), SavedRowRead);
 }
 
 static std::wstring RowsText(const SavedSettings& saved)
 {
     std::wstring text;
     for (int i = 0; i < saved.RowCount; ++i) {
-        const SavedRow& row = saved.Rows[i];
-        text += std::wstring(row.Name) + L"|" + row.Ipv4Servers + L"|" + row.Ipv6Servers + L"\n";
+        wchar_t line[SavedLineUnits];
+        FormatSavedRow(saved.Rows[i], line, SavedLineUnits);
+        text += std::wstring(line) + L"\n";
     }
     return text;
 }
@@ -302,17 +314,20 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
                                                  : PlanSwitchOff(adapters, count, saved, rowInterfaces,
                                                                  c.Kind == Close ? WindowClosing : SwitchedOffByUser);
         EXPECT_EQ(ChangesText(plan, adapters, saved), c.Changes);
-        EXPECT_EQ(plan.RowsChanged, c.Written != nullptr);
-        EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
         const PassAftermath& after = Aftermath(c, adapters, count, saved);
+        bool rewritten = plan.RowsChanged;
         if (c.Kind == SwitchOn) {
             EXPECT_EQ(SwitchOnProblem(plan, after), c.Problem);
         } else if (c.Kind == CatchUp) {
             EXPECT_EQ(CatchUpProblem(plan, after), c.Problem);
         } else {
-            EXPECT_EQ(SavedSettingsMayGo(saved, plan, after), c.SavedSettingsGo);
+            bool savedSettingsGo = SavedSettingsMayGo(saved, plan, after);
+            EXPECT_EQ(savedSettingsGo, c.SavedSettingsGo);
             EXPECT_EQ(SwitchOffProblem(plan, after), c.Problem);
+            rewritten = !savedSettingsGo && RecordPendingRestores(plan, after, saved);
         }
+        EXPECT_EQ(rewritten, c.Written != nullptr);
+        EXPECT_EQ(RowsText(saved), c.Written ? c.Written : rowsBefore);
     }
 }
 
