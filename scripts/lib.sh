@@ -1,6 +1,11 @@
 # Shared steps of the scripts: packages, the cross build, a disposable Wine prefix and a virtual display.
 # Sourced, not run.
 
+# A script that set -e stops says where: the file, the line, the status and the command, also from
+# within a function or a subshell. Without it, a step whose output goes to /dev/null stops it silently.
+set -o errtrace
+trap 'echo "FAIL: status $? at ${BASH_SOURCE[0]}:${LINENO}: ${BASH_COMMAND}" >&2' ERR
+
 NUBLARO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 NUBLARO_BUILD=${NUBLARO_BUILD:-$NUBLARO_ROOT/build}
 NUBLARO_PACKAGES=(cmake make mingw-w64 wine wine64 xvfb xdotool imagemagick googletest iproute2 zip unzip

@@ -4,6 +4,7 @@
 #
 # Usage: reproducible_build.sh <source folder> <toolchain file> <build type> <Nublaro.exe under test>
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 source=$1
 toolchain=$2
 buildType=$3

@@ -6,6 +6,7 @@
 #
 # Usage: signed_package.sh <source folder> <Nublaro.exe under test>
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
 source=$1
 reference=$2
 
