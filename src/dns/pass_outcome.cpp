@@ -76,9 +76,11 @@ bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, c
     return true;
 }
 
+// A family that still holds the filter is filtering's anyway, and one that reads back whole is the user's
+// again: only what lies between is marked.
 static bool MarkRestore(SavedRow& row, IpFamily family, const AdapterRecord& now)
 {
-    bool pending = !TookEffect(family, Family(row, family).Servers, now);
+    bool pending = !TookEffect(family, Family(row, family).Servers, now) && !IsFilterList(Family(now, family).Servers);
     bool& mark = family == Ipv4Family ? row.Ipv4RestorePending : row.Ipv6RestorePending;
     bool changed = mark != pending;
     mark = pending;
