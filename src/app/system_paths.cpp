@@ -4,6 +4,7 @@
 
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
+#include "dns/doh_settings.h"
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
 
@@ -63,7 +64,12 @@ void InitializePaths()
     FormatSystemPath(IpconfigPath, windowsDirectory, programs, L"ipconfig.exe");
     FormatSystemPath(ScriptFolder, windowsDirectory, L"Temp", L"");
 
-    if (ipHelper)
+    if (ipHelper) {
         SetInterfaceDnsSettingsProc = reinterpret_cast<SetInterfaceDnsSettingsFn*>(
             reinterpret_cast<void*>(GetProcAddress(ipHelper, "SetInterfaceDnsSettings")));
+        GetInterfaceDnsSettingsProc = reinterpret_cast<GetInterfaceDnsSettingsFn*>(
+            reinterpret_cast<void*>(GetProcAddress(ipHelper, "GetInterfaceDnsSettings")));
+        FreeInterfaceDnsSettingsProc = reinterpret_cast<FreeInterfaceDnsSettingsFn*>(
+            reinterpret_cast<void*>(GetProcAddress(ipHelper, "FreeInterfaceDnsSettings")));
+    }
 }

@@ -141,8 +141,8 @@ int FindAdapter(const AdapterRecord* adapters, int count, const wchar_t* name)
 FamilyView Family(const AdapterRecord& adapter, IpFamily family)
 {
     if (family == Ipv4Family)
-        return {adapter.Ipv4InterfaceIndex, adapter.Ipv4Servers, adapter.Ipv4State};
-    return {adapter.Ipv6InterfaceIndex, adapter.Ipv6Servers, adapter.Ipv6State};
+        return {adapter.Ipv4InterfaceIndex, adapter.Ipv4Servers, adapter.Ipv4State, adapter.Ipv4Doh};
+    return {adapter.Ipv6InterfaceIndex, adapter.Ipv6Servers, adapter.Ipv6State, adapter.Ipv6Doh};
 }
 
 bool FamilyIsFiltered(const AdapterRecord& adapter, IpFamily family)

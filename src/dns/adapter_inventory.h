@@ -22,6 +22,8 @@ struct AdapterRecord {
     DnsServerList Ipv6Servers;
     NameServerState Ipv4State; // how each list was read; ServersRead in a saved row
     NameServerState Ipv6State;
+    DohList Ipv4Doh; // read only where the DNS client takes DNS-over-HTTPS settings
+    DohList Ipv6Doh;
 };
 
 // One family of an adapter: its interface index (0 when the family is not bound), its servers and how
@@ -30,6 +32,7 @@ struct FamilyView {
     ULONG InterfaceIndex;
     const wchar_t* Servers;
     NameServerState State;
+    const wchar_t* Doh;
 };
 
 FamilyView Family(const AdapterRecord& adapter, IpFamily family);

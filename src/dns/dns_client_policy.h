@@ -4,7 +4,8 @@
 
 #include "dns/server_list.h"
 
-// DoHPolicy 3: every name must be resolved over encrypted DNS.
+// DoHPolicy 1: encrypted DNS is prohibited; 3: every name must be resolved over encrypted DNS.
+const DWORD EncryptedDnsProhibitedPolicy = 1;
 const DWORD EncryptedDnsRequiredPolicy = 3;
 
 struct DnsClientPolicy {

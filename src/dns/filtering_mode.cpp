@@ -7,6 +7,7 @@
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
+#include "dns/doh_settings.h"
 #include "dns/netsh_script.h"
 #include "dns/pass_outcome.h"
 #include "dns/switching_plan.h"
@@ -21,7 +22,7 @@ static bool ApplyChanges(const AdapterRecord* adapters, const SwitchingPlan& pla
     for (int i = 0; i < plan.ChangeCount; ++i) {
         const FamilyChange& change = plan.Changes[i];
         const AdapterRecord& adapter = adapters[change.Adapter];
-        if (!ApplyDnsServers(adapter, change.Family, change.Servers))
+        if (!ApplyDnsServers(adapter, change.Family, change.Servers, change.Doh))
             fallBack[fallBackCount++] = {Family(adapter, change.Family).InterfaceIndex, change.Family, change.Servers};
     }
     return RunNetshScript(fallBack, fallBackCount);
@@ -56,6 +57,7 @@ static void GatherAftermath(const AdapterRecord* adapters, int count, const Save
         after.Adapters[i] = adapters[i];
         ReadCurrentServers(&after.Adapters[i]);
     }
+    ReadDohSettings(after.Adapters, count);
     if (saved)
         ReadRowInterfaces(*saved, after.RowInterfaces);
 }
@@ -73,17 +75,19 @@ static void SaveThenFilter(const AdapterRecord* adapters, int count, const Saved
 
 PassProblem EnableFilteringMode()
 {
-    PassProblem policy = PolicyProblem(ReadDnsClientPolicy());
-    if (policy != NoProblem)
-        return policy;
     AdapterRecord adapters[MaxAdapters];
     SavedSettings saved;
     PassAftermath after;
     // Only the machine's own connections take the filter: a VPN's or a virtual network's servers are theirs.
     int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp, &after.AdapterListIsWhole);
+    bool dohTaken = ReadDohSettings(adapters, count);
+    DnsClientPolicy policy = ReadDnsClientPolicy();
+    PassProblem policyProblem = PolicyProblem(policy, dohTaken);
+    if (policyProblem != NoProblem)
+        return policyProblem;
     LoadSavedSettings(&saved);
 
-    SwitchingPlan plan = PlanSwitchOn(adapters, count, saved);
+    SwitchingPlan plan = PlanSwitchOn(adapters, count, saved, ChooseDoh(policy, dohTaken));
     SaveThenFilter(adapters, count, saved, plan, after);
     return SwitchOnProblem(plan, after);
 }
@@ -96,14 +100,16 @@ PassProblem CatchUpFilteringMode()
     SavedSettings saved;
     PassAftermath after;
     int count = EnumerateAdapters(adapters, MaxAdapters, OwnConnectionsUp);
+    bool dohTaken = ReadDohSettings(adapters, count);
+    DnsClientPolicy policy = ReadDnsClientPolicy();
     LoadSavedSettings(&saved);
 
-    SwitchingPlan plan = PlanCatchUp(adapters, count, saved);
+    SwitchingPlan plan = PlanCatchUp(adapters, count, saved, ChooseDoh(policy, dohTaken));
     if (plan.Refused == NoProblem && plan.ChangeCount == 0 && !plan.RowsChanged)
         return NoProblem;
-    PassProblem policy = PolicyProblem(ReadDnsClientPolicy());
-    if (policy != NoProblem)
-        return policy;
+    PassProblem policyProblem = PolicyProblem(policy, dohTaken);
+    if (policyProblem != NoProblem)
+        return policyProblem;
     SaveThenFilter(adapters, count, saved, plan, after);
     return CatchUpProblem(plan, after);
 }
@@ -116,11 +122,12 @@ PassProblem DisableFilteringMode(SwitchOffCause cause)
     // Adapters that are down are restored too when filtering has them: one may have gone down since the
     // switch-on. Those that are down and unfiltered are left out before the cap of 32 applies.
     int count = EnumerateAdapters(adapters, MaxAdapters, OperationalOrFilteredAdapters);
+    DohChoice doh = ReadDohSettings(adapters, count) ? DohWithFallback : NoDoh;
     LoadSavedSettings(&saved);
 
     ReadRowInterfaces(saved, after.RowInterfaces);
 
-    SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, after.RowInterfaces, cause);
+    SwitchingPlan plan = PlanSwitchOff(adapters, count, saved, after.RowInterfaces, cause, doh);
     after.NetshFinished = ApplyChanges(adapters, plan);
     GiveBackThroughKeys(saved, plan);
     // Asked of the system as it is after the restore: one that did not take effect keeps the saved

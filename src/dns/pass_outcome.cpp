@@ -13,13 +13,14 @@ static bool IsAutomatic(const wchar_t* saved)
     return applied[0] == L'\0';
 }
 
-// A restore counts once the family reads back, address by address, as the list the applier was given.
-static bool TookEffect(IpFamily family, const wchar_t* servers, const AdapterRecord& now)
+// A restore counts once the family reads back, address by address, as the list the applier was given,
+// and, where it gave encryption settings, with those.
+static bool TookEffect(IpFamily family, const wchar_t* servers, const AdapterRecord& now, const wchar_t* doh = nullptr)
 {
     DnsServerList applied;
     KeepAddressLiterals(servers, applied);
     FamilyView view = Family(now, family);
-    return ReadsBackAs(view.State, view.Servers, applied);
+    return ReadsBackAs(view.State, view.Servers, applied) && (!doh || wcscmp(view.Doh, doh) == 0);
 }
 
 // netsh finished, and every restore reads back in full. Adapters past the 32 the pass saw are looked at
@@ -30,7 +31,7 @@ static bool RestoresTookEffect(const SwitchingPlan& plan, const PassAftermath& a
         return false;
     for (int i = 0; i < plan.ChangeCount; ++i) {
         const FamilyChange& change = plan.Changes[i];
-        if (!TookEffect(change.Family, change.Servers, after.Adapters[change.Adapter]))
+        if (!TookEffect(change.Family, change.Servers, after.Adapters[change.Adapter], change.Doh))
             return false;
     }
     for (int i = 0; i < plan.KeyChangeCount; ++i) {
@@ -125,13 +126,22 @@ static bool BoundAndUnfiltered(const AdapterRecord& adapter, IpFamily family)
 }
 
 // Servers a policy sets replace every adapter's own, so the filter would change nothing while the window
-// said it was on. With encrypted DNS required, servers that Windows knows no encryption for, as the
-// filter's, resolve no name at all.
-PassProblem PolicyProblem(const DnsClientPolicy& policy)
+// said it was on. With encrypted DNS required, servers that Windows knows no encryption for resolve no
+// name at all: the filter's are given theirs only where the DNS client takes it.
+PassProblem PolicyProblem(const DnsClientPolicy& policy, bool dohTaken)
 {
     if (wcsspn(policy.NameServer, L" \t\r\n,;") != wcslen(policy.NameServer))
         return DnsSetByPolicy;
-    return policy.DoHPolicy == EncryptedDnsRequiredPolicy ? EncryptedDnsRequired : NoProblem;
+    return policy.DoHPolicy == EncryptedDnsRequiredPolicy && !dohTaken ? EncryptedDnsRequired : NoProblem;
+}
+
+// A network that blocks encryption (a captive portal, some providers) still resolves, filtered in plain
+// text, unless a policy requires encryption; one that prohibits it gets plain servers.
+DohChoice ChooseDoh(const DnsClientPolicy& policy, bool dohTaken)
+{
+    if (!dohTaken || policy.DoHPolicy == EncryptedDnsProhibitedPolicy)
+        return NoDoh;
+    return policy.DoHPolicy == EncryptedDnsRequiredPolicy ? DohOnly : DohWithFallback;
 }
 
 // Told in this order, the first that holds: the one that stopped the whole pass before one that

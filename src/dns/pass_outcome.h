@@ -23,8 +23,11 @@ bool SavedSettingsMayGo(const SavedSettings& saved, const SwitchingPlan& plan, c
 // that a restore cut short is never taken for the user's own. Returns whether a mark changed.
 bool RecordPendingRestores(const SwitchingPlan& plan, const PassAftermath& after, SavedSettings& saved);
 
-// Whether a policy decides DNS in a way that makes a switch-on pointless or harmful.
-PassProblem PolicyProblem(const DnsClientPolicy& policy);
+// Whether a policy decides DNS in a way that makes a switch-on pointless or harmful. dohTaken: the DNS
+// client takes DNS-over-HTTPS settings by server.
+PassProblem PolicyProblem(const DnsClientPolicy& policy, bool dohTaken);
+// How the filter's servers are encrypted.
+DohChoice ChooseDoh(const DnsClientPolicy& policy, bool dohTaken);
 PassProblem SwitchOnProblem(const SwitchingPlan& plan, const PassAftermath& after);
 PassProblem SwitchOffProblem(const SwitchingPlan& plan, const PassAftermath& after);
 // A catch-up tells only of the connections it meant to filter.

@@ -20,6 +20,21 @@ const wchar_t* const FilterResolverAddresses[4] = {FILTER_IPV4_FIRST, FILTER_IPV
 const wchar_t FilterServerListIpv4[] = FILTER_IPV4_FIRST L"," FILTER_IPV4_SECOND;
 const wchar_t FilterServerListIpv6[] = FILTER_IPV6_FIRST L"," FILTER_IPV6_SECOND;
 
+// Windows knows no DNS-over-HTTPS template for the filter's addresses: each server is given it. Flags 2
+// enable encryption alone, 6 let a network that blocks it still resolve, in plain text.
+#define FILTER_DOH_TEMPLATE L"https://dns.adguard-dns.com/dns-query"
+#define FILTER_DOH(first, second, flags) \
+    first L" " flags L" " FILTER_DOH_TEMPLATE L"," second L" " flags L" " FILTER_DOH_TEMPLATE
+static const wchar_t* const FilterDohLists[2][2] = {
+    {FILTER_DOH(FILTER_IPV4_FIRST, FILTER_IPV4_SECOND, L"6"), FILTER_DOH(FILTER_IPV4_FIRST, FILTER_IPV4_SECOND, L"2")},
+    {FILTER_DOH(FILTER_IPV6_FIRST, FILTER_IPV6_SECOND, L"6"), FILTER_DOH(FILTER_IPV6_FIRST, FILTER_IPV6_SECOND, L"2")},
+};
+
+const wchar_t* FilterDohList(IpFamily family, DohChoice choice)
+{
+    return choice == NoDoh ? nullptr : FilterDohLists[family == Ipv4Family ? 0 : 1][choice == DohOnly ? 1 : 0];
+}
+
 // A cut path would name another interface's key.
 bool FormatInterfaceKeyPath(IpFamily family, const wchar_t* adapterName, wchar_t* path, int units)
 {

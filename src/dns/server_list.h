@@ -9,9 +9,21 @@ typedef wchar_t DnsServerList[DnsServerListUnits];
 
 enum IpFamily { Ipv4Family, Ipv6Family };
 
+// A family's DNS-over-HTTPS settings by server: "address flags template" for each server that has them,
+// joined by commas, flags in hexadecimal; the template with "%", ",", "|", blanks and control characters
+// written as %XX. Empty for none.
+const int DohListUnits = 512;
+typedef wchar_t DohList[DohListUnits];
+
+// How a family's servers are encrypted: not at all where the DNS client takes no such settings or a
+// policy prohibits them; else with a fall-back to plain DNS, unless a policy requires encryption.
+enum DohChoice { NoDoh, DohWithFallback, DohOnly };
+
 extern const wchar_t* const FilterResolverAddresses[4];
 extern const wchar_t FilterServerListIpv4[];
 extern const wchar_t FilterServerListIpv6[];
+// The filter's DNS-over-HTTPS settings for a family's list, as a DohList; null for NoDoh.
+const wchar_t* FilterDohList(IpFamily family, DohChoice choice);
 
 // What reading a family's NameServer value found. A value that is missing or empty means automatic
 // servers; one of another type, or too long, holds servers that cannot be known, which nothing may

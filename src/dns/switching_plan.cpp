@@ -10,8 +10,9 @@
 
 #include <strsafe.h>
 
-static_assert(SavedNameUnits == AdapterNameUnits && SavedListUnits == DnsServerListUnits,
-              "a saved row holds an adapter's name and lists whole");
+static_assert(SavedNameUnits == AdapterNameUnits && SavedListUnits == DnsServerListUnits &&
+                  SavedDohUnits == DohListUnits,
+              "a saved row holds an adapter's name, lists and encryption whole");
 
 static int FindRow(const SavedSettings& saved, const wchar_t* name)
 {
@@ -25,13 +26,14 @@ static int FindRow(const SavedSettings& saved, const wchar_t* name)
 SavedFamily Family(const SavedRow& row, IpFamily family)
 {
     if (family == Ipv4Family)
-        return {row.Ipv4Servers, row.Ipv4RestorePending};
-    return {row.Ipv6Servers, row.Ipv6RestorePending};
+        return {row.Ipv4Servers, row.Ipv4Doh, row.Ipv4RestorePending};
+    return {row.Ipv6Servers, row.Ipv6Doh, row.Ipv6RestorePending};
 }
 
-static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const wchar_t* servers, int row)
+static void AddChange(SwitchingPlan& plan, int adapter, IpFamily family, const wchar_t* servers, int row,
+                      const wchar_t* doh)
 {
-    plan.Changes[plan.ChangeCount++] = {adapter, family, servers, row};
+    plan.Changes[plan.ChangeCount++] = {adapter, family, servers, row, doh};
 }
 
 // Saved settings that exist but cannot be read may hold the only copy of the user's servers: a pass
@@ -59,7 +61,8 @@ static int FindOrAddRow(SavedSettings& saved, SwitchingPlan& plan, const wchar_t
 // A list that is the filter's is never the user's own: it never replaces a saved list, and a new row
 // keeps it as automatic servers. Neither does one that cannot be read, nor the part of a saved list that
 // a restore cut short left. Any other list is saved as it is now, its address literals only, so that
-// servers the user set since come back rather than older ones. Returns whether the saved list changed.
+// servers the user set since come back rather than older ones, with their encryption. Returns whether
+// the saved row changed.
 static bool SaveFamily(const AdapterRecord& adapter, IpFamily family, SavedRow& row)
 {
     FamilyView current = Family(adapter, family);
@@ -68,9 +71,11 @@ static bool SaveFamily(const AdapterRecord& adapter, IpFamily family, SavedRow& 
     DnsServerList own;
     KeepAddressLiterals(current.Servers, own);
     wchar_t* saved = family == Ipv4Family ? row.Ipv4Servers : row.Ipv6Servers;
-    if (wcscmp(saved, own) == 0)
+    wchar_t* savedDoh = family == Ipv4Family ? row.Ipv4Doh : row.Ipv6Doh;
+    if (wcscmp(saved, own) == 0 && wcscmp(savedDoh, current.Doh) == 0)
         return false;
     StringCchCopyW(saved, DnsServerListUnits, own);
+    StringCchCopyW(savedDoh, DohListUnits, current.Doh);
     return true;
 }
 
@@ -86,18 +91,18 @@ static bool MayFilter(const AdapterRecord& adapter, IpFamily family)
 // have no room for keeps its servers, since filtering it would leave nothing to give back.
 // The adapter's servers into its row, then the filter for every family that may have it.
 static void SaveAndFilter(const AdapterRecord* adapters, int adapter, SavedSettings& saved, int row,
-                          SwitchingPlan& plan)
+                          DohChoice doh, SwitchingPlan& plan)
 {
     const AdapterRecord& record = adapters[adapter];
     plan.RowsChanged |= SaveFamily(record, Ipv4Family, saved.Rows[row]);
     plan.RowsChanged |= SaveFamily(record, Ipv6Family, saved.Rows[row]);
     if (MayFilter(record, Ipv4Family))
-        AddChange(plan, adapter, Ipv4Family, FilterServerListIpv4, row);
+        AddChange(plan, adapter, Ipv4Family, FilterServerListIpv4, row, FilterDohList(Ipv4Family, doh));
     if (MayFilter(record, Ipv6Family))
-        AddChange(plan, adapter, Ipv6Family, FilterServerListIpv6, row);
+        AddChange(plan, adapter, Ipv6Family, FilterServerListIpv6, row, FilterDohList(Ipv6Family, doh));
 }
 
-SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved, DohChoice doh)
 {
     SwitchingPlan plan = EmptyPlan(saved);
     if (plan.Refused != NoProblem)
@@ -105,7 +110,7 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Save
     for (int i = 0; i < adapterCount; ++i) {
         int row = FindOrAddRow(saved, plan, adapters[i].Name);
         if (row >= 0)
-            SaveAndFilter(adapters, i, saved, row, plan);
+            SaveAndFilter(adapters, i, saved, row, doh, plan);
     }
     return plan;
 }
@@ -113,7 +118,7 @@ SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, Save
 // A connection that arrived or came up since the switch-on gets the filter as a switch-on would give it.
 // One with a row is left as it is, whatever its servers: the user may have set them since. So is one
 // that holds the filter without a row, which the user may have set by hand.
-SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved)
+SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved, DohChoice doh)
 {
     SwitchingPlan plan = EmptyPlan(saved);
     if (plan.Refused != NoProblem)
@@ -125,7 +130,7 @@ SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, Saved
             continue;
         int row = FindOrAddRow(saved, plan, adapter.Name);
         if (row >= 0)
-            SaveAndFilter(adapters, i, saved, row, plan);
+            SaveAndFilter(adapters, i, saved, row, doh, plan);
     }
     return plan;
 }
@@ -153,21 +158,23 @@ static void PlanKeyChanges(const AdapterRecord* adapters, int adapterCount, cons
     }
 }
 
+// No DNS-over-HTTPS setting of the filter's stays behind: a family gets its own back, or none.
 static void PlanRestore(const AdapterRecord* adapters, int adapter, IpFamily family, const SavedSettings& saved,
-                        int row, SwitchingPlan& plan)
+                        int row, DohChoice doh, SwitchingPlan& plan)
 {
     FamilyView view = Family(adapters[adapter], family);
     const SavedRow* savedRow = row >= 0 ? &saved.Rows[row] : nullptr;
     if (view.InterfaceIndex == 0 || !IsFilteringsDoing(view.Servers, savedRow, family))
         return;
-    AddChange(plan, adapter, family, savedRow ? Family(*savedRow, family).Servers : L"", row);
+    SavedFamily own = savedRow ? Family(*savedRow, family) : SavedFamily{L"", L"", false};
+    AddChange(plan, adapter, family, own.Servers, row, doh == NoDoh ? nullptr : own.Doh);
 }
 
 // Only families that filtering has get their saved servers back: one the user has changed since is
 // theirs. Without a saved row, a click gives automatic servers, as the user asked for no filter; a
 // close leaves the family as it is.
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
-                            const AdapterRecord* rowInterfaces, SwitchOffCause cause)
+                            const AdapterRecord* rowInterfaces, SwitchOffCause cause, DohChoice doh)
 {
     SwitchingPlan plan = EmptyPlan(saved);
     if (plan.Refused != NoProblem)
@@ -176,8 +183,8 @@ SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, con
         int row = FindRow(saved, adapters[i].Name);
         if (row < 0 && cause == WindowClosing)
             continue;
-        PlanRestore(adapters, i, Ipv4Family, saved, row, plan);
-        PlanRestore(adapters, i, Ipv6Family, saved, row, plan);
+        PlanRestore(adapters, i, Ipv4Family, saved, row, doh, plan);
+        PlanRestore(adapters, i, Ipv6Family, saved, row, doh, plan);
     }
     PlanKeyChanges(adapters, adapterCount, saved, rowInterfaces, plan);
     return plan;

@@ -11,7 +11,8 @@ struct FamilyChange {
     int Adapter;
     IpFamily Family;
     const wchar_t* Servers;
-    int Row; // the adapter's saved row; -1 for none
+    int Row;            // the adapter's saved row; -1 for none
+    const wchar_t* Doh; // its DNS-over-HTTPS settings, as a DohList; null leaves them as they are
 };
 
 const int MaxFamilyChanges = 2 * MaxAdapters;
@@ -46,9 +47,10 @@ struct SwitchingPlan {
     KeyChange KeyChanges[2 * MaxSavedRows];
 };
 
-// One family of a saved row: its list, and whether a restore of it was cut short.
+// One family of a saved row: its list, its encryption, and whether a restore of it was cut short.
 struct SavedFamily {
     const wchar_t* Servers;
+    const wchar_t* Doh;
     bool RestorePending;
 };
 SavedFamily Family(const SavedRow& row, IpFamily family);
@@ -57,10 +59,13 @@ SavedFamily Family(const SavedRow& row, IpFamily family);
 // saved settings hold, since a filter without a row may well have been put there by the user.
 enum SwitchOffCause { SwitchedOffByUser, WindowClosing };
 
-// A switch-on brings the saved rows up to date in place.
-SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
+// A switch-on brings the saved rows up to date in place. doh: how the filter's servers are encrypted.
+SwitchingPlan PlanSwitchOn(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved,
+                           DohChoice doh = NoDoh);
 // While filtering is on: the filter for the machine's connections that are new since, their servers saved first.
-SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved);
-// rowInterfaces: for each saved row, the interface it names as its keys are now, read by that name.
+SwitchingPlan PlanCatchUp(const AdapterRecord* adapters, int adapterCount, SavedSettings& saved,
+                          DohChoice doh = NoDoh);
+// rowInterfaces: for each saved row, the interface it names as its keys are now, read by that name. doh:
+// anything but NoDoh gives each family back its own encryption, none where it had none.
 SwitchingPlan PlanSwitchOff(const AdapterRecord* adapters, int adapterCount, const SavedSettings& saved,
-                            const AdapterRecord* rowInterfaces, SwitchOffCause cause);
+                            const AdapterRecord* rowInterfaces, SwitchOffCause cause, DohChoice doh = NoDoh);

@@ -7,17 +7,29 @@
 
 static const wchar_t Ipv4PendingMark[] = L"ipv4-restore-pending";
 static const wchar_t Ipv6PendingMark[] = L"ipv6-restore-pending";
+static const wchar_t Ipv4DohMark[] = L"ipv4-doh=";
+static const wchar_t Ipv6DohMark[] = L"ipv6-doh=";
 
-static bool AppendMark(wchar_t* line, int units, bool carried, const wchar_t* mark)
+static bool AppendMark(wchar_t* line, int units, bool carried, const wchar_t* mark, const wchar_t* value = L"")
 {
-    return !carried || (SUCCEEDED(StringCchCatW(line, units, L"|")) && SUCCEEDED(StringCchCatW(line, units, mark)));
+    return !carried || (SUCCEEDED(StringCchCatW(line, units, L"|")) && SUCCEEDED(StringCchCatW(line, units, mark)) &&
+                        SUCCEEDED(StringCchCatW(line, units, value)));
 }
 
 bool FormatSavedRow(const SavedRow& row, wchar_t* line, int units)
 {
     return SUCCEEDED(StringCchPrintfW(line, units, L"%ls|%ls|%ls", row.Name, row.Ipv4Servers, row.Ipv6Servers)) &&
+           AppendMark(line, units, row.Ipv4Doh[0] != L'\0', Ipv4DohMark, row.Ipv4Doh) &&
+           AppendMark(line, units, row.Ipv6Doh[0] != L'\0', Ipv6DohMark, row.Ipv6Doh) &&
            AppendMark(line, units, row.Ipv4RestorePending, Ipv4PendingMark) &&
            AppendMark(line, units, row.Ipv6RestorePending, Ipv6PendingMark);
+}
+
+// A mark "name=value" whose value fits its buffer.
+static bool ReadValueMark(const wchar_t* field, const wchar_t* mark, wchar_t* value)
+{
+    size_t length = wcslen(mark);
+    return wcsncmp(field, mark, length) == 0 && SUCCEEDED(StringCchCopyW(value, SavedDohUnits, field + length));
 }
 
 // A list cut to its buffer loses the element the cut splits: its first part could read as another
@@ -52,7 +64,7 @@ static bool ReadMarks(wchar_t* cursor, SavedRow* row)
             row->Ipv4RestorePending = true;
         else if (wcscmp(mark, Ipv6PendingMark) == 0)
             row->Ipv6RestorePending = true;
-        else
+        else if (!ReadValueMark(mark, Ipv4DohMark, row->Ipv4Doh) && !ReadValueMark(mark, Ipv6DohMark, row->Ipv6Doh))
             return false;
     }
     return true;
@@ -67,7 +79,7 @@ SavedRowParse ParseSavedRow(wchar_t* line, SavedRow* row)
     wchar_t* ipv6 = NextField(&cursor);
     if (!ipv6)
         return NotARow;
-    ZeroMemory(row, sizeof(*row));
+    *row = {};
     StringCchCopyW(row->Name, SavedNameUnits, name);
     CopyWholeElements(row->Ipv4Servers, ipv4);
     CopyWholeElements(row->Ipv6Servers, ipv6);

@@ -7,6 +7,7 @@
 const int SavedNameUnits = 40;
 const int SavedListUnits = 256;
 const int MaxSavedRows = 32;
+const int SavedDohUnits = 512;
 // Longer than any row this program writes: a longer line is not one of its rows.
 const int SavedLineUnits = 2048;
 
@@ -15,6 +16,9 @@ struct SavedRow {
     wchar_t Name[SavedNameUnits];
     wchar_t Ipv4Servers[SavedListUnits];
     wchar_t Ipv6Servers[SavedListUnits];
+    // Each family's own DNS-over-HTTPS settings by server, as text; empty for none.
+    wchar_t Ipv4Doh[SavedDohUnits] = {};
+    wchar_t Ipv6Doh[SavedDohUnits] = {};
     // A restore that was cut short: until the family reads back as its saved list, what it holds is a
     // part of that list, not the user's own choice.
     bool Ipv4RestorePending = false;

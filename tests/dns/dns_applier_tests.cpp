@@ -95,3 +95,24 @@ TEST_F(ApplyDnsServersTest, AppliesOnlyAddressLiterals)
     EXPECT_EQ(FakeDnsSettingsCalls[0].NameServer, L"10.0.0.1,10.0.0.2");
     EXPECT_EQ(StoredNameServer(Ipv4Family, SecondAdapter), L"") << "automatic servers, not the words";
 }
+
+// Where the DNS client takes encryption by server (Windows 11), each server of the list gets its settings by
+// its position; where it refuses version 3 (Windows 10), the servers still go in plain.
+TEST_F(ApplyDnsServersTest, GivesEachServerItsEncryptionWhereTheDnsClientTakesIt)
+{
+    UseFakeDnsSettings(AppliesToRegistry);
+    UseFakeDohSettings(true);
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv6Family, FilterServerListIpv6, FilterDohList(Ipv6Family, DohOnly)));
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 1u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].Settings.Version, 3u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].Settings.Flags, 0x1003u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].Doh,
+              L"0 2 https://dns.adguard-dns.com/dns-query,1 2 https://dns.adguard-dns.com/dns-query");
+
+    UseFakeDnsSettings(AppliesToRegistry);
+    EXPECT_TRUE(ApplyDnsServers(records[0], Ipv4Family, L"10.0.0.1", L""));
+    ASSERT_EQ(FakeDnsSettingsCalls.size(), 2u);
+    EXPECT_EQ(FakeDnsSettingsCalls[0].Settings.Version, 3u);
+    EXPECT_EQ(FakeDnsSettingsCalls[1].Settings.Version, 1u);
+    EXPECT_EQ(StoredNameServer(Ipv4Family, FirstAdapter), L"10.0.0.1");
+}

@@ -88,6 +88,26 @@ TEST_F(FilteringModeTest, ChangesNothingWhileTheSavedSettingsCannotBeRead)
     ExpectSeededServers();
 }
 
+// Where the DNS client takes encryption by server: the filter's servers get it, and each family gets back
+// exactly its own, a template with characters the saved settings escape included, or none.
+TEST_F(FilteringModeTest, EncryptsTheFilterAndGivesBackTheUsersOwnEncryptionExactly)
+{
+    UseFakeDohSettings(true);
+    const std::wstring ipv4 = Wide(A) + L"/4", ipv6 = Wide(A) + L"/6";
+    const std::wstring own = L"192.168.1.54 6 https://dns.example/q?a=1,2|3 %x";
+    FakeDoh[ipv4] = own;
+    EXPECT_EQ(EnableFilteringMode(), NoProblem);
+    EXPECT_EQ(FakeDoh[ipv4], L"94.140.14.14 6 https://dns.adguard-dns.com/dns-query\n"
+                             L"94.140.15.15 6 https://dns.adguard-dns.com/dns-query");
+    EXPECT_EQ(FakeDoh[ipv6].substr(0, 20), L"2a10:50c0::ad1:ff 6 ");
+
+    EXPECT_EQ(DisableFilteringMode(SwitchedOffByUser), NoProblem);
+    ExpectSeededServers();
+    EXPECT_EQ(FakeDoh[ipv4], own);
+    EXPECT_EQ(FakeDoh[ipv6], L"");
+    EXPECT_FALSE(FileExists(savedPath));
+}
+
 // As a newer download started from another folder finds it, or a copy after the first folder was deleted.
 TEST_F(FilteringModeTest, GivesTheServersBackWithoutTheFileBesideTheExecutable)
 {

@@ -31,6 +31,7 @@ struct Interface {
     Binding Bound;
     std::wstring Ipv4;
     std::wstring Ipv6;
+    std::wstring Ipv4Doh = L""; // as a DohList
 };
 
 static const wchar_t NoFile[] = L"<none>";
@@ -54,7 +55,12 @@ struct PassCase {
     bool SavedSettingsGo = false; // switch-off: whether the saved settings may go then
     PassProblem Problem = NoProblem; // what the user is told then
     Finding Found = AllFound;
+    DohChoice Doh = NoDoh;    // NoDoh: the DNS client takes no encryption settings, as on Windows 10
+    bool DohTakes = true;     // each change's encryption settings read back once it is done
 };
+
+// A server of the user's own, encrypted, its template with characters the saved row escapes.
+#define OWN_DOH L"192.0.2.53 2 https://dns.example/q?a=1%2C2"
 
 static const PassCase Cases[] = {
     {"switching on saves every listed adapter's servers, a list that is the filter's as automatic, one that "
@@ -89,6 +95,12 @@ static const PassCase Cases[] = {
      L"A|10.0.0.1|\n", L"A/4=filter", L"A/4=filter", false, FilterNotApplied, AdapterListCut},
     {"the row of a restore cut short stays as it is", SwitchOn, {{L"A", Ipv4Only, L"10.1.1.1", L""}},
      L"A|10.1.1.1,10.1.1.2||ipv4-restore-pending\n", nullptr, L"A/4=filter", L"A/4=filter"},
+    {"where the DNS client takes encryption, the filter's servers get theirs, with a fall-back to plain DNS, and "
+     "each family's own is saved with its servers", SwitchOn, {{L"A", Both, L"192.0.2.53", L"fd00::53", OWN_DOH}},
+     NoFile, L"A|192.0.2.53|fd00::53|ipv4-doh=" OWN_DOH L"\n", L"A/4=filter doh=filter A/6=filter doh=filter",
+     L"A/4=filter A/6=filter", false, NoProblem, AllFound, DohWithFallback},
+    {"a policy that requires encryption gets it without the fall-back", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}},
+     NoFile, L"A|10.0.0.1|\n", L"A/4=filter doh=filter-only", L"A/4=filter", false, NoProblem, AllFound, DohOnly},
     {"a filter that does not take effect is told", SwitchOn, {{L"A", Ipv4Only, L"10.0.0.1", L""}}, NoFile,
      L"A|10.0.0.1|\n", L"A/4=filter", L"", false, FilterNotApplied},
 
@@ -159,6 +171,13 @@ static const PassCase Cases[] = {
     {"a family whose servers cannot be read is not restored, and keeps the saved settings", SwitchOff,
      {{L"A", Both, UNREADABLE, FILTER6}}, L"A|10.1.1.1|fd00::53\n", nullptr, L"A/6=fd00::53", L"A/6=fd00::53", false,
      ServersNotRead},
+    {"each family gets its own encryption back, and one that had none gets none", SwitchOff,
+     {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|fd00::53|ipv4-doh=" OWN_DOH L"\n",
+     nullptr, L"A/4=192.0.2.53 doh=" OWN_DOH L" A/6=fd00::53 doh= B/4= doh=", L"A/4=192.0.2.53 A/6=fd00::53 B/4=", true,
+     NoProblem, AllFound, DohWithFallback},
+    {"encryption that does not come back keeps the saved settings", SwitchOff, {{L"A", Ipv4Only, FILTER4, L""}},
+     L"A|192.0.2.53||ipv4-doh=" OWN_DOH L"\n", nullptr, L"A/4=192.0.2.53 doh=" OWN_DOH, L"A/4=192.0.2.53", false,
+     ServersNotGivenBack, AllFound, DohWithFallback, false},
     {"closing gives back only what the saved settings hold: a filter without a row stays", Close,
      {{L"A", Both, FILTER4, FILTER6}, {L"B", Ipv4Only, FILTER4, L""}}, L"A|192.0.2.53|\n", nullptr,
      L"A/4=192.0.2.53 A/6=", L"A/4=192.0.2.53 A/6=", true},
@@ -171,10 +190,11 @@ static void SetFamily(const std::wstring& servers, wchar_t* list, NameServerStat
 }
 
 static AdapterRecord Record(const std::wstring& name, const std::wstring& ipv4, const std::wstring& ipv6,
-                           int ipv4Index = 0, int ipv6Index = 0)
+                           int ipv4Index = 0, int ipv6Index = 0, const std::wstring& ipv4Doh = L"")
 {
     AdapterRecord record = {};
     wcsncpy(record.Name, name.c_str(), AdapterNameUnits - 1);
+    wcsncpy(record.Ipv4Doh, ipv4Doh.c_str(), DohListUnits - 1);
     SetFamily(ipv4, record.Ipv4Servers, &record.Ipv4State);
     SetFamily(ipv6, record.Ipv6Servers, &record.Ipv6State);
     record.Ipv4InterfaceIndex = ipv4Index;
@@ -203,10 +223,18 @@ static std::wstring RowsText(const SavedSettings& saved)
     return text;
 }
 
-static std::wstring FamilyText(const wchar_t* name, IpFamily family, const wchar_t* servers, const wchar_t* how)
+// Encryption settings show as " doh=<list>", the filter's as "filter" or "filter-only".
+static std::wstring FamilyText(const wchar_t* name, IpFamily family, const wchar_t* servers, const wchar_t* how,
+                               const wchar_t* doh = nullptr)
 {
     bool filter = servers == std::wstring(family == Ipv4Family ? FILTER4 : FILTER6);
-    return std::wstring(L" ") + name + (family == Ipv4Family ? L"/4" : L"/6") + how + (filter ? L"filter" : servers);
+    std::wstring text = std::wstring(L" ") + name + (family == Ipv4Family ? L"/4" : L"/6") + how +
+                        (filter ? L"filter" : servers);
+    if (!doh)
+        return text;
+    const wchar_t* withFallback = FilterDohList(family, DohWithFallback);
+    const wchar_t* only = FilterDohList(family, DohOnly);
+    return text + L" doh=" + (wcscmp(doh, withFallback) == 0 ? L"filter" : wcscmp(doh, only) == 0 ? L"filter-only" : doh);
 }
 
 // The keys of an adapter Windows no longer lists show as "<name>/4 keys=<list>".
@@ -215,7 +243,7 @@ static std::wstring ChangesText(const SwitchingPlan& plan, const AdapterRecord* 
     std::wstring text;
     for (int i = 0; i < plan.ChangeCount; ++i) {
         const FamilyChange& change = plan.Changes[i];
-        text += FamilyText(adapters[change.Adapter].Name, change.Family, change.Servers, L"=");
+        text += FamilyText(adapters[change.Adapter].Name, change.Family, change.Servers, L"=", change.Doh);
     }
     for (int i = 0; i < plan.KeyChangeCount; ++i) {
         const KeyChange& change = plan.KeyChanges[i];
@@ -233,7 +261,7 @@ static int ListAdapters(const std::vector<Interface>& machine, AdapterRecord* ad
         if (entry.Bound == Unlisted)
             continue;
         int ipv4Index = entry.Bound != Ipv6Only ? i + 1 : 0, ipv6Index = entry.Bound != Ipv4Only ? i + 101 : 0;
-        adapters[count++] = Record(entry.Name, entry.Ipv4, entry.Ipv6, ipv4Index, ipv6Index);
+        adapters[count++] = Record(entry.Name, entry.Ipv4, entry.Ipv6, ipv4Index, ipv6Index, entry.Ipv4Doh);
     }
     return count;
 }
@@ -276,7 +304,7 @@ static AdapterRecord Current(std::vector<Interface>& machine, const wchar_t* nam
 
 // What the pass gathers once it is done, from the row's data.
 static const PassAftermath& Aftermath(const PassCase& c, const AdapterRecord* adapters, int count,
-                                      const SavedSettings& saved)
+                                      const SavedSettings& saved, const SwitchingPlan& plan)
 {
     std::vector<Interface> machine = MachineAfter(c);
     static PassAftermath after;
@@ -288,6 +316,13 @@ static const PassAftermath& Aftermath(const PassCase& c, const AdapterRecord* ad
         after.Adapters[i] = Current(machine, adapters[i].Name);
         after.Adapters[i].Ipv4InterfaceIndex = adapters[i].Ipv4InterfaceIndex;
         after.Adapters[i].Ipv6InterfaceIndex = adapters[i].Ipv6InterfaceIndex;
+        wcscpy(after.Adapters[i].Ipv4Doh, adapters[i].Ipv4Doh);
+    }
+    for (int i = 0; i < plan.ChangeCount && c.DohTakes; ++i) {
+        const FamilyChange& change = plan.Changes[i];
+        AdapterRecord& now = after.Adapters[change.Adapter];
+        if (change.Doh)
+            wcscpy(change.Family == Ipv4Family ? now.Ipv4Doh : now.Ipv6Doh, change.Doh);
     }
     for (int i = 0; i < saved.RowCount; ++i)
         after.RowInterfaces[i] = Current(machine, saved.Rows[i].Name);
@@ -307,12 +342,13 @@ TEST(SwitchingPlan, DecidesWhatAWholePassWritesChangesAndLeaves)
         static AdapterRecord rowInterfaces[MaxSavedRows];
         for (int i = 0; i < saved.RowCount; ++i)
             rowInterfaces[i] = Current(machine, saved.Rows[i].Name);
-        SwitchingPlan plan = c.Kind == SwitchOn  ? PlanSwitchOn(adapters, count, saved)
-                             : c.Kind == CatchUp ? PlanCatchUp(adapters, count, saved)
+        SwitchingPlan plan = c.Kind == SwitchOn  ? PlanSwitchOn(adapters, count, saved, c.Doh)
+                             : c.Kind == CatchUp ? PlanCatchUp(adapters, count, saved, c.Doh)
                                                  : PlanSwitchOff(adapters, count, saved, rowInterfaces,
-                                                                 c.Kind == Close ? WindowClosing : SwitchedOffByUser);
+                                                                 c.Kind == Close ? WindowClosing : SwitchedOffByUser,
+                                                                 c.Doh);
         EXPECT_EQ(ChangesText(plan, adapters, saved), c.Changes);
-        const PassAftermath& after = Aftermath(c, adapters, count, saved);
+        const PassAftermath& after = Aftermath(c, adapters, count, saved, plan);
         bool rewritten = plan.RowsChanged;
         if (c.Kind == SwitchOn) {
             EXPECT_EQ(SwitchOnProblem(plan, after), c.Problem);
@@ -334,21 +370,26 @@ TEST(SwitchingPlan, LeavesDnsToAPolicyThatDecidesIt)
     const struct {
         const wchar_t* NameServer;
         DWORD DoHPolicy;
+        bool DohTaken; // the DNS client takes encryption settings by server (Windows 11)
         PassProblem Problem;
+        DohChoice Doh;
     } rows[] = {
-        {L"", 0, NoProblem},
-        {L" ,; ", 2, NoProblem},
-        {L"10.0.0.53 10.0.0.54", 0, DnsSetByPolicy},
-        {L"?", 3, DnsSetByPolicy}, // a value there that cannot be read
-        {L"", 3, EncryptedDnsRequired},
-        {L"", 1, NoProblem}, // encrypted DNS prohibited
+        {L"", 0, false, NoProblem, NoDoh},
+        {L"", 0, true, NoProblem, DohWithFallback},
+        {L" ,; ", 2, true, NoProblem, DohWithFallback},
+        {L"10.0.0.53 10.0.0.54", 0, true, DnsSetByPolicy, DohWithFallback},
+        {L"?", 3, true, DnsSetByPolicy, DohOnly}, // a value there that cannot be read
+        {L"", 3, false, EncryptedDnsRequired, NoDoh},
+        {L"", 3, true, NoProblem, DohOnly},
+        {L"", 1, true, NoProblem, NoDoh}, // encrypted DNS prohibited
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << "\"" << row.NameServer << "\" " << row.DoHPolicy);
+        SCOPED_TRACE(testing::Message() << "\"" << row.NameServer << "\" " << row.DoHPolicy << " " << row.DohTaken);
         DnsClientPolicy policy = {};
         wcscpy(policy.NameServer, row.NameServer);
         policy.DoHPolicy = row.DoHPolicy;
-        EXPECT_EQ(PolicyProblem(policy), row.Problem);
+        EXPECT_EQ(PolicyProblem(policy, row.DohTaken), row.Problem);
+        EXPECT_EQ(ChooseDoh(policy, row.DohTaken), row.Doh);
     }
 }
 

@@ -58,14 +58,15 @@ TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
         {L"{AAAA}", L"10.0.0.1,10.0.0.2", L"fd00::1"},
         {L"{BBBB}", L"", L""},
         {L"Wi-Fi \u00f1", L"192.168.1.1", L""},
-        {L"{CCCC}", L"10.1.1.1,10.1.1.2", L"fd00::1", true, true},
+        {L"{CCCC}", L"10.1.1.1,10.1.1.2", L"fd00::1", L"10.1.1.1 6 https://dns.example/q%2C1", L"", true, true},
     });
     ASSERT_TRUE(WriteSavedSettings(written));
     EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF#v2\r\n"
                                "{AAAA}|10.0.0.1,10.0.0.2|fd00::1\r\n"
                                "{BBBB}||\r\n"
                                "Wi-Fi \xC3\xB1|192.168.1.1|\r\n"
-                               "{CCCC}|10.1.1.1,10.1.1.2|fd00::1|ipv4-restore-pending|ipv6-restore-pending\r\n");
+                               "{CCCC}|10.1.1.1,10.1.1.2|fd00::1|ipv4-doh=10.1.1.1 6 https://dns.example/q%2C1"
+                               "|ipv4-restore-pending|ipv6-restore-pending\r\n");
     EXPECT_FALSE(FileExists(temporary));
 
     ASSERT_EQ(Load(), 4);
@@ -74,6 +75,8 @@ TEST_F(SavedSettingsTest, WritesTheExactFormatAndReadsItBack)
         EXPECT_STREQ(rows[i].Name, written.Rows[i].Name);
         EXPECT_STREQ(rows[i].Ipv4Servers, written.Rows[i].Ipv4Servers);
         EXPECT_STREQ(rows[i].Ipv6Servers, written.Rows[i].Ipv6Servers);
+        EXPECT_STREQ(rows[i].Ipv4Doh, written.Rows[i].Ipv4Doh);
+        EXPECT_STREQ(rows[i].Ipv6Doh, L"");
         EXPECT_EQ(rows[i].Ipv4RestorePending, i == 3);
         EXPECT_EQ(rows[i].Ipv6RestorePending, i == 3);
     }
@@ -268,7 +271,7 @@ TEST_F(SavedSettingsTest, NeverWritesThroughASymbolicLink)
 // first, as the user reads and may have edited them.
 TEST_F(SavedSettingsTest, KeepsAMachineWideCopyThatEveryCopyOfTheProgramReads)
 {
-    ASSERT_TRUE(WriteSavedSettings(Rows({{L"{A}", L"10.0.0.1", L"", true}, {L"{C}", L"10.0.0.3", L""}})));
+    ASSERT_TRUE(WriteSavedSettings(Rows({{L"{A}", L"10.0.0.1", L"", L"", L"", true}, {L"{C}", L"10.0.0.3", L""}})));
     DeleteFileW(path.c_str());
     ASSERT_EQ(Load(), 2);
     EXPECT_STREQ(rows[0].Name, L"{A}");

@@ -1,6 +1,7 @@
 // Stand-ins for the system's SetInterfaceDnsSettings, which Wine lacks, in each way the real call can behave.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,19 @@ enum FakeDnsSettingsBehaviour {
 
 struct FakeDnsSettingsCall {
     GUID Interface;
-    DNS_INTERFACE_SETTINGS Settings;
+    DNS_INTERFACE_SETTINGS Settings; // the version-1 fields of any version
     std::wstring NameServer;
+    std::wstring Doh; // version 3: each property as "index flags template", comma-separated
 };
 
 void UseFakeDnsSettings(FakeDnsSettingsBehaviour behaviour);
+
+// The DNS client's encryption settings by server, as Windows 11 keeps them: by adapter, family and server
+// address. Where they are taken, version 3 of both calls reads and writes them, and FakeDoh holds them as
+// "<adapter name>/<4 or 6>" to "address flags template" lines, in server order; where not
+// (Windows 10), version 3 is refused with ERROR_INVALID_PARAMETER.
+void UseFakeDohSettings(bool taken);
+extern std::map<std::wstring, std::wstring> FakeDoh;
 
 // Each address of a list as Windows may store it: an IPv6 one in lower case, its longest run of zeros
 // compressed.

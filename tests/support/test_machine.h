@@ -12,6 +12,7 @@
 #include "dns/adapter_inventory.h"
 #include "dns/command_runner.h"
 #include "dns/dns_applier.h"
+#include "dns/doh_settings.h"
 #include "dns/netsh_script.h"
 #include "settings/saved_settings.h"
 #include "support/scoped_override.h"
@@ -42,6 +43,8 @@ private:
     ScopedOverride<decltype(&GetAdaptersAddresses)> adapterQuery{GetAdaptersAddressesProc};
     ScopedOverride<decltype(&GetIfTable2)> interfaceTable{GetIfTable2Proc};
     ScopedOverride<SetInterfaceDnsSettingsFn*> dnsSettings{SetInterfaceDnsSettingsProc};
+    ScopedOverride<GetInterfaceDnsSettingsFn*> dnsSettingsRead{GetInterfaceDnsSettingsProc};
+    ScopedOverride<FreeInterfaceDnsSettingsFn*> dnsSettingsFree{FreeInterfaceDnsSettingsProc};
     ScopedOverride<DnsFlushResolverCacheFn*> dnsClient{DnsFlushResolverCacheProc};
     ScopedPath statePath{StateFilePath};
     ScopedPath netshPath{NetshPath};
