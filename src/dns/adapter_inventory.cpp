@@ -73,7 +73,7 @@ static bool KeepsRecord(const IP_ADAPTER_ADDRESSES* adapter, const AdapterRecord
 // An interface the table does not list keeps a zero GUID: the netsh path needs none.
 static bool FillRecord(const IP_ADAPTER_ADDRESSES* adapter, const MIB_IF_ROW2* interfaceRow, AdapterRecord* record)
 {
-    wchar_t name[AdapterNameUnits];
+    wchar_t name[AdapterNameUnits] = {}; // copied whole: nothing of the stack may follow the name
     if (MultiByteToWideChar(CP_ACP, 0, adapter->AdapterName, -1, name, AdapterNameUnits) == 0)
         return false;
 
