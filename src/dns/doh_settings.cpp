@@ -80,6 +80,17 @@ static DohReading ReadFamily(const GUID& guid, IpFamily family, wchar_t* list)
     return formatted ? DohRead : DohUnreadable;
 }
 
+// One bound family's settings into the record; false where version 3 is not taken.
+static bool ReadFamilyInto(AdapterRecord& adapter, IpFamily family, wchar_t* doh, NameServerState* state)
+{
+    if (Family(adapter, family).InterfaceIndex == 0)
+        return true;
+    DohReading reading = ReadFamily(adapter.InterfaceGuid, family, doh);
+    if (reading == DohUnreadable)
+        *state = ServersUnreadable;
+    return reading != DohNotTaken;
+}
+
 bool ReadDohSettings(AdapterRecord* adapters, int count)
 {
     if (!GetInterfaceDnsSettingsProc || !FreeInterfaceDnsSettingsProc)
@@ -90,17 +101,9 @@ bool ReadDohSettings(AdapterRecord* adapters, int count)
         // Without a GUID the DNS client cannot be asked, and its servers change through netsh alone.
         if (IsEqualGUID(adapter.InterfaceGuid, none))
             continue;
-        for (int each = Ipv4Family; each <= Ipv6Family; ++each) {
-            IpFamily family = static_cast<IpFamily>(each);
-            bool ipv4 = family == Ipv4Family;
-            if ((ipv4 ? adapter.Ipv4InterfaceIndex : adapter.Ipv6InterfaceIndex) == 0)
-                continue;
-            DohReading reading = ReadFamily(adapter.InterfaceGuid, family, ipv4 ? adapter.Ipv4Doh : adapter.Ipv6Doh);
-            if (reading == DohNotTaken)
-                return false;
-            if (reading == DohUnreadable)
-                (ipv4 ? adapter.Ipv4State : adapter.Ipv6State) = ServersUnreadable;
-        }
+        if (!ReadFamilyInto(adapter, Ipv4Family, adapter.Ipv4Doh, &adapter.Ipv4State) ||
+            !ReadFamilyInto(adapter, Ipv6Family, adapter.Ipv6Doh, &adapter.Ipv6State))
+            return false;
     }
     return true;
 }
